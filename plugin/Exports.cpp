@@ -1,0 +1,125 @@
+#include "plugin/Exports.h"
+
+#include "fundsbar/KestrovaWnd.h"
+#include "plugin/PluginState.h"
+#include "toolkit/IxFrm.h"
+
+#include <cwchar>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+int CALLBACK CollectFaceName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM context) {
+    reinterpret_cast<std::vector<std::wstring>*>(context)->push_back(font->lfFaceName);
+    return 1;
+}
+
+HFONT MakeSharedFont(const wchar_t* face, int height, int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH, face);
+}
+
+} // namespace
+
+bool IsFontInstalled(const wchar_t* faceName) {
+    std::vector<std::wstring> faces;
+    {
+        WindowDC screen(nullptr);
+        EnumFontsW(screen.get(), nullptr, &CollectFaceName, reinterpret_cast<LPARAM>(&faces));
+    }
+    for (const std::wstring& face : faces) {
+        if (face == faceName) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const wchar_t* ChooseFaceName(int nLanguage, bool bCalibriInstalled) {
+    if (nLanguage == 2052 || nLanguage == 1028) {
+        return L"宋体";
+    }
+    return bCalibriInstalled ? L"Calibri" : L"Arial";
+}
+
+const wchar_t* WindowTypeTitle(int nLanguage) {
+    switch (nLanguage) {
+    case 1028:
+        return L"資金欄";
+    case 1033:
+        return L"Funds Bar";
+    default:
+        return L"资金栏";
+    }
+}
+
+extern "C" void HOSTAPI OnPluginLoad(int nLanguage) {
+    // A 0 from the host means Simplified Chinese texts, drawn in the Latin face.
+    g_nLanguage = nLanguage == 0 ? 2052 : nLanguage;
+    const bool bChineseFace = nLanguage == 2052 || nLanguage == 1028;
+    wchar_t szFace[260] = {};
+    lstrcpynW(szFace, ChooseFaceName(nLanguage, !bChineseFace && IsFontInstalled(L"Calibri")), 260);
+
+    const bool bCalibri = std::wcscmp(szFace, L"Calibri") == 0;
+    g_hValueFont.reset(MakeSharedFont(szFace, bCalibri ? 25 : 20, FW_BOLD));
+    g_hTextFont.reset(MakeSharedFont(szFace, bCalibri ? 18 : 13, FW_DONTCARE));
+    g_hCaptionFont.reset(MakeSharedFont(szFace, bCalibri ? 20 : 16, FW_DONTCARE));
+    g_hBorderBrush.reset(CreateSolidBrush(RGB(150, 150, 150)));
+    g_hBackBrush.reset(CreateSolidBrush(RGB(231, 231, 231)));
+}
+
+extern "C" void HOSTAPI OnPluginInit(void* pHost) {
+    g_pHost = static_cast<IPluginHost*>(pHost);
+    if (!g_pHost) {
+        return;
+    }
+    g_pMainFrame = static_cast<IMainFrame*>(g_pHost->GetInterface(L"MainFrame", kHostInterfaceVersion));
+    if (g_pMainFrame) {
+        wchar_t szTitle[260] = {};
+        lstrcpynW(szTitle, WindowTypeTitle(g_nLanguage), 260);
+        g_pMainFrame->RegisterWindowType(kFundsBarTypeId, szTitle, &CreateFundsBar);
+    }
+    g_pTradeApi = static_cast<ITradeApi*>(g_pHost->GetInterface(L"TradeApi", kHostInterfaceVersion));
+    if (g_pTradeApi) {
+        g_pTradeData = g_pTradeApi->GetTradeData();
+        if (g_pTradeData) {
+            g_pTradeData->RegisterSpi(&g_TradeSpi);
+        }
+    }
+}
+
+void HOSTAPI CreateFundsBar() {
+    RefreshAccountList();
+    auto bar = std::make_unique<TKestrovaWnd>();
+    bar->CreateBar();
+    const HWND hWnd = bar->m_hWnd;
+    if (g_pMainFrame) {
+        g_pMainFrame->AttachWindow(hWnd, &OnHostMessage);
+    }
+    g_vecWnds.push_back(bar.release());
+    g_vecWndHandles.Append(hWnd);
+}
+
+extern "C" void HOSTAPI OnPluginFree() {
+    for (TKestrovaWnd* bar : g_vecWnds) {
+        if (bar) {
+            // The window goes first, so that no message can reach the deleted object and
+            // nothing queued for the bar is delivered after the plug-in has let go of it.
+            if (bar->m_hWnd) {
+                DestroyWindow(bar->m_hWnd);
+            }
+            delete bar;
+        }
+    }
+    g_vecWnds.clear();
+    g_hValueFont.reset();
+    g_hTextFont.reset();
+    g_hCaptionFont.reset();
+    g_hBorderBrush.reset();
+    g_hBackBrush.reset();
+    // The window procedure lives in this library; a class left registered would outlive it
+    // if the host unloads the plug-in.
+    UnregisterToolkitClasses();
+}

@@ -1,0 +1,63 @@
+#include "plugin/PluginState.h"
+
+int g_nLanguage = 0;
+IPluginHost* g_pHost = nullptr;
+IMainFrame* g_pMainFrame = nullptr;
+ITradeApi* g_pTradeApi = nullptr;
+ITradeData* g_pTradeData = nullptr;
+
+FontHandle g_hValueFont;
+FontHandle g_hTextFont;
+FontHandle g_hCaptionFont;
+BrushHandle g_hBorderBrush;
+BrushHandle g_hBackBrush;
+
+BarHandleList g_vecWndHandles;
+std::vector<TKestrovaWnd*> g_vecWnds;
+SharedText g_strUserNo;
+TTradeDataSpi g_TradeSpi;
+
+void BarHandleList::Append(HWND hWnd) {
+    AcquireSRWLockExclusive(&m_lock);
+    m_handles.push_back(hWnd);
+    ReleaseSRWLockExclusive(&m_lock);
+}
+
+bool BarHandleList::Empty() const { return Size() == 0; }
+
+std::size_t BarHandleList::Size() const {
+    AcquireSRWLockShared(&m_lock);
+    const std::size_t size = m_handles.size();
+    ReleaseSRWLockShared(&m_lock);
+    return size;
+}
+
+void SharedText::Set(const std::string& text) {
+    AcquireSRWLockExclusive(&m_lock);
+    m_text = text;
+    ReleaseSRWLockExclusive(&m_lock);
+}
+
+std::string SharedText::Get() const {
+    AcquireSRWLockShared(&m_lock);
+    std::string text = m_text;
+    ReleaseSRWLockShared(&m_lock);
+    return text;
+}
+
+TContainer& AccountList() {
+    static TContainer list;
+    return list;
+}
+
+TContainer& FundsList() {
+    static TContainer list;
+    return list;
+}
+
+void RefreshAccountList() {
+    AccountList().Clear();
+    if (g_pTradeData) {
+        g_pTradeData->GetAccountRecords(&AccountList(), "");
+    }
+}

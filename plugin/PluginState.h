@@ -1,0 +1,64 @@
+#pragma once
+// Process-wide state of the plug-in.
+#include "plugin/HostInterfaces.h"
+#include "plugin/TradeData.h"
+#include "toolkit/GdiHandle.h"
+
+#include <string>
+#include <vector>
+
+class TKestrovaWnd;
+
+// Window handles of every funds bar created so far, in creation order. Appended on the
+// user-interface thread, read by host callbacks on any thread.
+class BarHandleList {
+public:
+    void Append(HWND hWnd);
+    bool Empty() const;
+    std::size_t Size() const;
+    template <typename Fn> void ForEach(Fn fn) const {
+        AcquireSRWLockShared(&m_lock);
+        for (HWND hWnd : m_handles) {
+            fn(hWnd);
+        }
+        ReleaseSRWLockShared(&m_lock);
+    }
+
+private:
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    std::vector<HWND> m_handles;
+};
+
+// A narrow text written by one thread and read by another.
+class SharedText {
+public:
+    void Set(const std::string& text);
+    std::string Get() const;
+
+private:
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    std::string m_text;
+};
+
+extern int g_nLanguage;
+extern IPluginHost* g_pHost;
+extern IMainFrame* g_pMainFrame;
+extern ITradeApi* g_pTradeApi;
+extern ITradeData* g_pTradeData;
+
+extern FontHandle g_hValueFont;
+extern FontHandle g_hTextFont;
+extern FontHandle g_hCaptionFont;
+extern BrushHandle g_hBorderBrush;
+extern BrushHandle g_hBackBrush;
+
+extern BarHandleList g_vecWndHandles;
+extern std::vector<TKestrovaWnd*> g_vecWnds;
+extern SharedText g_strUserNo;
+extern TTradeDataSpi g_TradeSpi;
+
+TContainer& AccountList();
+TContainer& FundsList();
+
+// Empties AccountList and lets the host fill it again.
+void RefreshAccountList();

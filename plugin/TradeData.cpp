@@ -1,0 +1,143 @@
+#include "plugin/TradeData.h"
+
+#include "plugin/FundsMessages.h"
+#include "plugin/PluginState.h"
+
+#include <cstring>
+
+namespace {
+
+template <typename Fn> HostSlotFn Slot(Fn fn) { return reinterpret_cast<HostSlotFn>(fn); }
+
+int HOSTAPI ContainerCount(IDataContainer* self) { return static_cast<TContainer*>(self)->Count(); }
+void* HOSTAPI ContainerAt(IDataContainer* self, std::uint32_t index) {
+    return static_cast<TContainer*>(self)->At(index);
+}
+void HOSTAPI ContainerClear(IDataContainer* self) { static_cast<TContainer*>(self)->Clear(); }
+void HOSTAPI ContainerAdd(IDataContainer* self, void* record) { static_cast<TContainer*>(self)->Add(record); }
+void HOSTAPI ContainerRemove(IDataContainer* self, void* record) {
+    static_cast<TContainer*>(self)->Remove(record);
+}
+
+const HostSlotFn kContainerTable[] = {Slot(&ContainerCount), Slot(&ContainerAt), Slot(&ContainerClear),
+                                      Slot(&ContainerAdd), Slot(&ContainerRemove)};
+static_assert(sizeof(kContainerTable) / sizeof(kContainerTable[0]) == 5, "container slots");
+
+// Slots the plug-in does not act on. The caller removes the arguments, so one function
+// serves every signature.
+void HOSTAPI IgnoreNotice() {}
+
+struct SpiTable {
+    HostSlotFn slots[ITradeSpi::kSlotCount];
+    SpiTable() {
+        for (HostSlotFn& slot : slots) {
+            slot = Slot(&IgnoreNotice);
+        }
+        slots[ITradeSpi::kIsReady] = Slot(&TTradeDataSpi::IsReady);
+        slots[ITradeSpi::kOnAccountsNotice] = Slot(&TTradeDataSpi::OnAccountsNotice);
+        slots[ITradeSpi::kOnCompletionNotice] = Slot(&TTradeDataSpi::OnCompletionNotice);
+        slots[ITradeSpi::kOnFundsNotice] = Slot(&TTradeDataSpi::OnFundsNotice);
+    }
+};
+
+const SpiTable& TheSpiTable() {
+    static const SpiTable table;
+    return table;
+}
+
+} // namespace
+
+TContainer::TContainer() { vtbl = kContainerTable; }
+
+TContainer::TContainer(const TContainer& other)
+    : IDataContainer(), m_vecItems(other.m_vecItems), m_mapCounts(other.m_mapCounts) {
+    vtbl = kContainerTable;
+}
+
+TContainer& TContainer::operator=(const TContainer& other) {
+    m_vecItems = other.m_vecItems;
+    m_mapCounts = other.m_mapCounts;
+    return *this;
+}
+
+void* TContainer::At(unsigned int index) const { return index < m_vecItems.size() ? m_vecItems[index] : nullptr; }
+
+void TContainer::Clear() {
+    m_vecItems.clear();
+    m_mapCounts.clear();
+}
+
+void TContainer::Add(void* record) {
+    m_vecItems.push_back(record);
+    ++m_mapCounts[record];
+}
+
+void TContainer::Remove(void* record) {
+    auto counted = m_mapCounts.find(record);
+    if (counted == m_mapCounts.end()) {
+        return;
+    }
+    for (auto it = m_vecItems.begin(); it != m_vecItems.end(); ++it) {
+        if (*it == record) {
+            m_vecItems.erase(it);
+            break;
+        }
+    }
+    if (--counted->second == 0) {
+        m_mapCounts.erase(counted);
+    }
+}
+
+void TContainer::Assign(std::vector<void*> items) {
+    m_vecItems = std::move(items);
+    m_mapCounts.clear();
+    for (void* record : m_vecItems) {
+        ++m_mapCounts[record];
+    }
+}
+
+TTradeDataSpi::TTradeDataSpi() { vtbl = TheSpiTable().slots; }
+
+bool HOSTAPI TTradeDataSpi::IsReady(ITradeSpi*) { return false; }
+
+void HOSTAPI TTradeDataSpi::OnAccountsNotice(ITradeSpi*, std::int32_t kind, std::int32_t value) {
+    if (kind == 1 || kind == 3) {
+        PostToAllBars(FBM_ACCOUNTSCHANGED, static_cast<LPARAM>(value));
+    }
+}
+
+void HOSTAPI TTradeDataSpi::OnCompletionNotice(ITradeSpi*, std::int32_t code, std::int32_t request) {
+    if (code == 0 && request == 26) {
+        PostToAllBars(FBM_ACCOUNTSCHANGED, 0);
+    }
+}
+
+void HOSTAPI TTradeDataSpi::OnFundsNotice(ITradeSpi*, const FundsRecord* record) {
+    PostToAllBars(FBM_FUNDSCHANGED, reinterpret_cast<LPARAM>(record));
+}
+
+void PostToAllBars(UINT uMsg, LPARAM lParam) {
+    g_vecWndHandles.ForEach([&](HWND hWnd) {
+        if (IsWindow(hWnd)) {
+            PostMessageW(hWnd, uMsg, 0, lParam);
+        }
+    });
+}
+
+void HOSTAPI OnHostMessage(std::uintptr_t, std::uintptr_t, const char* source, const char* key, const char* value) {
+    if (!source || !key) {
+        return;
+    }
+    if (std::strcmp(source, "MouseOrder") != 0 && std::strcmp(source, "KeyboardOrder") != 0) {
+        return;
+    }
+    if (std::strcmp(key, "UserNo_Update") != 0) {
+        return;
+    }
+    if (!g_vecWndHandles.Empty()) {
+        const char* announced = value ? value : "";
+        const char* equals = std::strchr(announced, '=');
+        g_strUserNo.Set(equals ? equals + 1 : announced);
+    }
+    PostToAllBars(FBM_USERNOUPDATE, 0);
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every test of the x64 build on Wine under a virtual display.
+# Usage: run-tests.sh BUILD_DIR [ctest arguments...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:?build directory}" && pwd)
+shift
+export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
+"$here/wineprefix.sh" "$KESTROVA_WINEPREFIX"
+
+inner() {
+    export WINEPREFIX=$KESTROVA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # One wineserver for the whole run instead of one per test program.
+    wineserver -p
+    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    # Wine's desktop and services start here, detached from CTest's output pipes.
+    wine wineboot >/dev/null 2>&1 || true
+    wine "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
+    ctest --test-dir "$build" --output-on-failure "$@"
+}
+
+if [ "${KESTROVA_IN_XVFB:-}" = 1 ]; then
+    inner "$@"
+else
+    export KESTROVA_IN_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@"
+fi

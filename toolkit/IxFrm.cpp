@@ -1,0 +1,57 @@
+#include "toolkit/IxFrm.h"
+
+const wchar_t* const g_toolkitClassNames[] = {L"TKestrovaWnd", L"TCombox",       L"TComboxList",
+                                              L"TPopupWnd",    L"TModalWnd",     L"TStaticButton",
+                                              L"GridList",     L"GridCtrl"};
+const int g_toolkitClassCount = sizeof(g_toolkitClassNames) / sizeof(g_toolkitClassNames[0]);
+
+void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle) {
+    HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = &TIxFrm::StaticWndProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = hInstance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = className;
+    // Fails harmlessly once the class exists.
+    RegisterClassExW(&wc);
+    CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
+}
+
+TIxFrm* TIxFrm::FromHandle(HWND hWnd) { return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0)); }
+
+LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    TIxFrm* self = nullptr;
+    if (uMsg == WM_NCCREATE) {
+        self = static_cast<TIxFrm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (self) {
+            self->m_hWnd = hWnd;
+        }
+        SetWindowLongPtrW(hWnd, 0, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = FromHandle(hWnd);
+    }
+    if (!self) {
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
+    LRESULT result = self->WndProc(uMsg, wParam, lParam);
+    if (uMsg == WM_NCDESTROY) {
+        // The window is gone: nothing may reach the object through it, and the object must
+        // not act on a handle that the system may hand out again.
+        SetWindowLongPtrW(hWnd, 0, 0);
+        self->m_hWnd = nullptr;
+    }
+    if (result != kNotHandled) {
+        return result;
+    }
+    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+void UnregisterToolkitClasses() {
+    HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    for (int i = 0; i < g_toolkitClassCount; ++i) {
+        UnregisterClassW(g_toolkitClassNames[i], hInstance);
+    }
+}
