@@ -1,0 +1,37 @@
+#pragma once
+#include "toolkit/IxFrm.h"
+
+// Borderless top-most window with a drawn caption and close box, run by its own message
+// loop until closed. Not a popup of the system's: it makes itself modal by filtering.
+class TModalWnd : public TIxFrm {
+public:
+    static constexpr int kTitleChars = 40;
+
+    TModalWnd(HWND hParent, const wchar_t* szTitle);
+    ~TModalWnd() override;
+
+    // Creates, shows and runs the window; true when it ended accepted.
+    bool DoModal();
+    // Ends the run: result, running flag, the host told, window destroyed.
+    void EndModal(int nResult);
+
+    LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    virtual void CreateControls() = 0;
+    virtual void PlaceWindow() = 0;
+
+    // Draws caption, frame and close box; derived classes draw their content after it.
+    void DrawFrame(HDC hDC, const RECT& rcClient);
+
+    wchar_t m_szTitle[kTitleChars] = {};
+    HWND m_hParent = nullptr;
+    RECT m_rcCaption = {};
+    RECT m_rcClose = {};
+    bool m_bCloseHot = false;
+    int m_nResult = 1;
+    bool m_bRunning = false;
+    int m_nCaptionHeight = 30;
+
+protected:
+    // Whether the modal loop lets a message through to its window.
+    bool IsOwnWindow(HWND hWnd) const;
+};
