@@ -1,33 +1,475 @@
 #include "fundsbar/KestrovaWnd.h"
 
+#include "columns/ConfigCol.h"
+#include "fundsbar/FundsFields.h"
+#include "plugin/FundsMessages.h"
+#include "plugin/TextCodec.h"
+#include "plugin/Texts.h"
 #include "toolkit/MemDC.h"
+#include "toolkit/ToolkitMessages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
 
 namespace {
+
 constexpr COLORREF kBarBackground = RGB(40, 40, 40);
+constexpr COLORREF kHotCell = RGB(0, 0, 0);
+constexpr COLORREF kTitleText = RGB(0, 220, 220);
+constexpr COLORREF kColouredValue = RGB(243, 203, 8);
+constexpr COLORREF kPlainValue = RGB(235, 229, 190);
+constexpr COLORREF kSeparator = RGB(84, 81, 46);
+constexpr UINT kCellText = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+constexpr int kListHeight = 100;
+
+int TextWidth(HDC hDC, HFONT hFont, const wchar_t* text) {
+    SelectScope font(hDC, hFont);
+    SIZE size = {};
+    GetTextExtentPoint32W(hDC, text, static_cast<int>(std::wcslen(text)), &size);
+    return size.cx;
 }
 
-TKestrovaWnd::TKestrovaWnd() = default;
+void DrawCellText(HDC hDC, HFONT hFont, COLORREF colour, const wchar_t* text, RECT rc) {
+    SelectScope font(hDC, hFont);
+    SetTextColor(hDC, colour);
+    DrawTextW(hDC, text, -1, &rc, kCellText);
+}
 
-TKestrovaWnd::~TKestrovaWnd() = default;
+const char* CurrencyOf(const void* record) {
+    return static_cast<const FundsRecord*>(record)->szCurrency;
+}
+
+ComboItem MakeRow(const char* name, int data) {
+    ComboItem row = {};
+    Cp936ToWide(name, row.name, static_cast<int>(sizeof(row.name) / sizeof(row.name[0])));
+    row.data = data;
+    row.checked = true;
+    return row;
+}
+
+class PopupMenu {
+public:
+    PopupMenu() : m_hMenu(CreatePopupMenu()) {}
+    ~PopupMenu() { DestroyMenu(m_hMenu); }
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+    HMENU get() const { return m_hMenu; }
+
+private:
+    HMENU m_hMenu;
+};
+
+} // namespace
+
+TKestrovaWnd::TKestrovaWnd() {
+    lstrcpynA(m_szName, "Kestrova", sizeof(m_szName));
+}
+
+TKestrovaWnd::~TKestrovaWnd() {
+    // A window that outlived its object would route messages to freed memory.
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
 
 bool TKestrovaWnd::CreateBar() {
     Create(L"TKestrovaWnd", nullptr, WS_CLIPCHILDREN, 0);
+    m_pAccountList = std::make_unique<TComboxList>();
+    m_pAccountList->CreateList(m_hWnd, 0);
+    m_pCurrencyList = std::make_unique<TComboxList>();
+    m_pCurrencyList->CreateList(m_hWnd, 0);
+    EnsureAccount();
+    LoadColumns();
+    RefreshFundsList();
+    m_pFunds = nullptr;
+    SelectFunds();
     return true;
 }
 
-LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM, LPARAM) {
+LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_PAINT:
         OnPaint();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kConfigCommand) {
+            OpenColumnDialog();
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OpenColumnDialog();
+        return 0;
+    case WM_RBUTTONUP:
+        ShowContextMenu();
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    case TCM_SELCHANGED:
+        OnListSelect(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    case FBM_COLUMNSCHANGED:
+        OnColumnsChanged();
+        return 0;
+    case FBM_FUNDSCHANGED:
+        OnFundsChanged(reinterpret_cast<const FundsRecord*>(lParam));
+        return 0;
+    case FBM_ACCOUNTSCHANGED:
+        OnAccountsChanged();
+        return 0;
+    case FBM_USERNOUPDATE:
+        OnUserNoUpdate();
         return 0;
     default:
         return kNotHandled;
     }
 }
 
+void TKestrovaWnd::LoadColumns() {
+    const bool bStored = LoadColumnSettings(m_szName, m_vecSettings);
+    LoadIgnoredColumns(m_szName, m_vecIgnored);
+    if (!bStored) {
+        m_vecSettings.clear();
+        for (int id = 0; id < kFundsColumnCount; ++id) {
+            ColumnSetting setting = {};
+            setting.bShow = IsDefaultShown(id);
+            setting.nColId = id;
+            m_vecSettings.push_back(setting);
+        }
+    }
+    for (ColumnSetting& setting : m_vecSettings) {
+        if (std::find(m_vecIgnored.begin(), m_vecIgnored.end(), setting.nColId) != m_vecIgnored.end()) {
+            setting.bIgnored = true;
+            setting.bShow = false;
+        }
+        lstrcpynW(setting.szTitle, GetColumnTitle(setting.nColId), kColumnTitleChars);
+    }
+}
+
+void TKestrovaWnd::FormatFundsValue(int nColId, wchar_t* dest) const {
+    FormatFundsField(nColId, m_szAccount, m_pFunds, dest);
+}
+
 void TKestrovaWnd::OnPaint() {
     TMemDC dc(m_hWnd);
+    const HDC hDC = dc.GetSafeHdc();
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    FillSolid(dc.GetSafeHdc(), rc, kBarBackground);
+    SetBkMode(hDC, TRANSPARENT);
+    FillSolid(hDC, rc, kBarBackground);
+    if (m_bAccountHot || m_bCurrencyHot) {
+        BrushHandle hot = MakeSolidBrush(kHotCell);
+        if (m_bAccountHot) {
+            FillRect(hDC, &m_rcAccount, hot.get());
+        }
+        if (m_bCurrencyHot) {
+            FillRect(hDC, &m_rcCurrency, hot.get());
+        }
+    }
+    DrawBar(hDC, rc);
+}
+
+void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
+    PenHandle separator = MakeSolidPen(kSeparator);
+    SetBkMode(hDC, TRANSPARENT);
+    const HFONT hTextFont = g_hTextFont.get();
+    const HFONT hValueFont = g_hValueFont.get();
+    const int y0 = rcClient.top;
+    int x = rcClient.left;
+    for (std::size_t i = 0; i < m_vecSettings.size(); ++i) {
+        ColumnSetting& setting = m_vecSettings[i];
+        if (!setting.bShow) {
+            continue;
+        }
+        wchar_t szValue[kValueTextChars] = {};
+        FormatFundsValue(setting.nColId, szValue);
+        const int nTitleWidth = TextWidth(hDC, hTextFont, setting.szTitle);
+        const int nValueWidth = TextWidth(hDC, hValueFont, szValue);
+        const bool bDropCell = setting.nColId == 0 || setting.nColId == 1;
+        const int w = std::max(bDropCell ? nTitleWidth + 10 + m_nArrowWidth : nTitleWidth, nValueWidth);
+        setting.nWidth = std::max(setting.nWidth, w);
+
+        const RECT rcCell = {x, y0, x + 20 + w, y0 + 30};
+        const RECT rcValue = {x, y0 + 20, x + 20 + w, y0 + 50};
+        DrawCellText(hDC, hTextFont, kTitleText, setting.szTitle, rcCell);
+        DrawCellText(hDC, hValueFont, setting.bColor ? kColouredValue : kPlainValue, szValue, rcValue);
+        if (bDropCell) {
+            RECT& rcHit = setting.nColId == 0 ? m_rcAccount : m_rcCurrency;
+            rcHit = rcCell;
+            DrawDropArrow(hDC, rcCell);
+            rcHit.bottom = rcValue.bottom;
+        }
+        if (i != 0) {
+            SelectScope pen(hDC, separator.get());
+            DrawLine(hDC, x, y0 + 5, x, y0 + 45);
+        }
+        x += 20 + w;
+    }
+}
+
+void TKestrovaWnd::DrawDropArrow(HDC hDC, const RECT& rcCell) const {
+    PenHandle pen = MakeSolidPen(kSeparator);
+    SelectScope selected(hDC, pen.get());
+    const int a = rcCell.right - m_nArrowWidth - 5;
+    const int t = rcCell.top;
+    DrawLine(hDC, a, t + 10, a + 5, t + 15);
+    DrawLine(hDC, a + 5, t + 15, a + 11, t + 9);
+}
+
+POINT TKestrovaWnd::CursorInClient() const {
+    POINT pt = {};
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    return pt;
+}
+
+void TKestrovaWnd::Invalidate() const {
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TKestrovaWnd::OnMouseMove() {
+    const POINT pt = CursorInClient();
+    if (!m_bTracking) {
+        TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
+        TrackMouseEvent(&tme);
+        m_bTracking = true;
+    }
+    m_bAccountHot = PtInRect(&m_rcAccount, pt) != 0;
+    m_bCurrencyHot = !m_bAccountHot && PtInRect(&m_rcCurrency, pt) != 0;
+    Invalidate();
+}
+
+void TKestrovaWnd::OnMouseLeave() {
+    m_bTracking = false;
+    m_bAccountHot = false;
+    m_bCurrencyHot = false;
+    Invalidate();
+}
+
+void TKestrovaWnd::ShowContextMenu() {
+    PopupMenu menu;
+    AppendMenuW(menu.get(), MF_STRING, kConfigCommand, GetConfigLabel(4));
+    POINT pt = {};
+    GetCursorPos(&pt);
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+}
+
+void TKestrovaWnd::OpenColumnDialog() {
+    if (RunConfigColumnDialog(m_hWnd, GetConfigLabel(4), m_vecSettings)) {
+        SaveColumnSettings(m_szName, m_vecSettings);
+    }
+    Invalidate();
+}
+
+void TKestrovaWnd::OnColumnsChanged() {
+    const bool bCurrencyHidden =
+        std::any_of(m_vecSettings.begin(), m_vecSettings.end(),
+                    [](const ColumnSetting& s) { return !s.bShow && s.nColId == 1; });
+    if (bCurrencyHidden) {
+        m_rcCurrency = RECT{};
+    }
+    Invalidate();
+}
+
+void TKestrovaWnd::SetAccount(const char* text) {
+    CopyCp936Bounded(m_szAccount, sizeof(m_szAccount), text);
+}
+
+void TKestrovaWnd::EnsureAccount() {
+    if (m_szAccount[0] != '\0' || AccountList().Count() == 0) {
+        return;
+    }
+    if (const auto* account = static_cast<const AccountRecord*>(AccountList().At(0))) {
+        SetAccount(account->szAccountNo);
+    }
+}
+
+void TKestrovaWnd::RefreshFundsList() {
+    FundsList().Clear();
+    if (g_pTradeData) {
+        g_pTradeData->GetFundsRecords(&FundsList(), "");
+    }
+    FundsList().RemoveIf([](void* record) { return IsEmptyFunds(static_cast<const FundsRecord*>(record)); });
+}
+
+bool TKestrovaWnd::LacksFunds(const char* szAccount) const {
+    return FundsList().ItemsWithKey(szAccount).empty();
+}
+
+bool TKestrovaWnd::HasFundsFor(const char* szAccount, const std::string& currency) const {
+    const std::vector<void*>& records = FundsList().ItemsWithKey(szAccount);
+    return std::any_of(records.begin(), records.end(),
+                       [&](const void* record) { return currency == CurrencyOf(record); });
+}
+
+bool TKestrovaWnd::FindBaseRecord() {
+    for (void* record : FundsList().ItemsWithKey(m_szAccount)) {
+        if (std::strstr(CurrencyOf(record), "Base")) {
+            m_pFunds = static_cast<const FundsRecord*>(record);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TKestrovaWnd::ChooseFundsRecord() {
+    m_pFunds = nullptr;
+    if (!(m_bPreferBase && FindBaseRecord())) {
+        for (void* record : FundsList().ItemsWithKey(m_szAccount)) {
+            if (m_strCurrency.empty() || m_strCurrency == CurrencyOf(record)) {
+                m_pFunds = static_cast<const FundsRecord*>(record);
+                break;
+            }
+        }
+    }
+    Invalidate();
+}
+
+void TKestrovaWnd::QueryAccountFunds() {
+    const TContainer accounts = AccountList();
+    std::string key;
+    for (void* item : accounts.Items()) {
+        const auto* account = static_cast<const AccountRecord*>(item);
+        if (account && account->pLink && BarAccountNumber(account->szAccountNo) == m_szAccount) {
+            key = account->szKey;
+        }
+    }
+    if (m_szAccount[0] == '\0' && accounts.Count() > 0) {
+        // A null first record leaves the bar without an account rather than reading through it.
+        if (const auto* first = static_cast<const AccountRecord*>(accounts.At(0))) {
+            key = first->szKey;
+            SetAccount(first->szAccountNo);
+        }
+    }
+    if (g_pTradeApi) {
+        g_pTradeApi->QueryFunds(m_szAccount, key.c_str());
+    }
+}
+
+void TKestrovaWnd::SelectFunds() {
+    m_pFunds = nullptr;
+    if (LacksFunds(m_szAccount)) {
+        QueryAccountFunds();
+    } else {
+        ChooseFundsRecord();
+    }
+}
+
+void TKestrovaWnd::BuildAccountItems(std::vector<ComboItem>& rows) const {
+    const std::vector<void*>& accounts = AccountList().Items();
+    for (std::size_t i = 0; i < accounts.size(); ++i) {
+        const auto* account = static_cast<const AccountRecord*>(accounts[i]);
+        const bool bListable = account && account->pLink && account->pLink->cListable == 'Y';
+        rows.push_back(MakeRow(bListable ? account->szAccountNo : "", static_cast<int>(i)));
+    }
+}
+
+void TKestrovaWnd::BuildCurrencyItems(std::vector<ComboItem>& rows) const {
+    TContainer currencies;
+    if (g_pTradeData) {
+        g_pTradeData->GetCurrencyRecords(&currencies, "");
+    }
+    const std::vector<void*>& records = currencies.Items();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const auto* currency = static_cast<const CurrencyRecord*>(records[i]);
+        if (!currency || !HasFundsFor(m_szAccount, currency->szCode)) {
+            continue;
+        }
+        const ComboItem row = MakeRow(currency->szCode, static_cast<int>(i));
+        const bool bListed = std::any_of(rows.begin(), rows.end(), [&](const ComboItem& listed) {
+            return std::wcscmp(listed.name, row.name) == 0;
+        });
+        if (!bListed) {
+            rows.push_back(row);
+        }
+    }
+}
+
+void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
+    list.SetItems(rows);
+    list.m_nHot = -1;
+    POINT corner = {rcCell.left, rcCell.bottom};
+    ClientToScreen(m_hWnd, &corner);
+    int x = corner.x;
+    int y = corner.y;
+    int nWidth = rcCell.right - rcCell.left;
+    int nHeight = kListHeight;
+    list.SetPos(x, y, nWidth, nHeight);
+    ShowWindow(list.m_hWnd, SW_SHOW);
+}
+
+void TKestrovaWnd::OnLButtonDown() {
+    const POINT pt = CursorInClient();
+    std::vector<ComboItem> rows;
+    if (PtInRect(&m_rcAccount, pt)) {
+        BuildAccountItems(rows);
+        if (!rows.empty() && m_pAccountList) {
+            OpenList(*m_pAccountList, m_rcAccount, rows);
+        }
+    } else if (PtInRect(&m_rcCurrency, pt)) {
+        BuildCurrencyItems(rows);
+        if (!rows.empty() && m_pCurrencyList) {
+            OpenList(*m_pCurrencyList, m_rcCurrency, rows);
+        }
+    }
+}
+
+void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
+    const bool bAccountList = m_pAccountList && hList == m_pAccountList->m_hWnd;
+    const bool bCurrencyList = !bAccountList && m_pCurrencyList && hList == m_pCurrencyList->m_hWnd;
+    if (!bAccountList && !bCurrencyList) {
+        return;
+    }
+    const std::vector<ComboItem>& rows = (bAccountList ? m_pAccountList : m_pCurrencyList)->m_vecItems;
+    // A row index from anywhere but the list's own click is ignored, not trusted.
+    if (nRow < 0 || static_cast<std::size_t>(nRow) >= rows.size()) {
+        return;
+    }
+    const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, 260);
+    if (bAccountList) {
+        if (BarAccountNumber(text.c_str()) == m_szAccount) {
+            return;
+        }
+        m_strCurrency.clear();
+        m_bPreferBase = true;
+        SetAccount(text.c_str());
+    } else {
+        if (text == m_strCurrency) {
+            return;
+        }
+        m_bPreferBase = false;
+        m_strCurrency = text;
+    }
+    SelectFunds();
+}
+
+void TKestrovaWnd::OnFundsChanged(const FundsRecord* record) {
+    if (!IsEmptyFunds(record) && !FundsList().Contains(record)) {
+        FundsList().Add(const_cast<FundsRecord*>(record));
+    }
+    EnsureAccount();
+    ChooseFundsRecord();
+}
+
+void TKestrovaWnd::OnAccountsChanged() {
+    RefreshAccountList();
+    EnsureAccount();
+    RefreshFundsList();
+    SelectFunds();
+}
+
+void TKestrovaWnd::OnUserNoUpdate() {
+    const std::string announced = g_strUserNo.Get();
+    if (announced.empty()) {
+        return;
+    }
+    SetAccount(announced.c_str());
+    SelectFunds();
 }

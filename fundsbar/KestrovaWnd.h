@@ -1,16 +1,76 @@
 #pragma once
+#include "columns/ColumnStore.h"
+#include "plugin/HostInterfaces.h"
+#include "plugin/PluginState.h"
+#include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 
-// The funds bar: a dark strip of cells, one per shown funds column.
+#include <memory>
+#include <string>
+#include <vector>
+
+// The funds bar: a dark strip of cells, one per shown funds column, showing the funds of
+// one account in one currency.
 class TKestrovaWnd : public TIxFrm {
 public:
+    static constexpr int kConfigCommand = 101;
+
     TKestrovaWnd();
     ~TKestrovaWnd() override;
 
-    // Creates the window and brings the bar to its first state.
+    // Creates the window and its lists and brings the bar to its first state.
     bool CreateBar();
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // Lays out and draws every shown column into dc within rcClient.
+    virtual void DrawBar(HDC hDC, const RECT& rcClient);
+    // The text of one column for the shown account and record; dest holds 260 characters.
+    void FormatFundsValue(int nColId, wchar_t* dest) const;
+
+    // Which account, currency and record the bar shows.
+    void EnsureAccount();
+    void RefreshFundsList();
+    bool LacksFunds(const char* szAccount) const;
+    bool HasFundsFor(const char* szAccount, const std::string& currency) const;
+    bool FindBaseRecord();
+    void ChooseFundsRecord();
+    void QueryAccountFunds();
+    void SelectFunds();
+    void BuildAccountItems(std::vector<ComboItem>& rows) const;
+    void BuildCurrencyItems(std::vector<ComboItem>& rows) const;
+
+    bool m_bTracking = false;
+    RECT m_rcAccount = {};
+    bool m_bAccountHot = false;
+    RECT m_rcCurrency = {};
+    bool m_bCurrencyHot = false;
+    bool m_bPreferBase = true;
+    std::vector<ColumnSetting> m_vecSettings;
+    std::vector<int> m_vecIgnored;
+    char m_szName[40] = {};
+    char m_szAccount[kAccountChars] = {};
+    std::string m_strCurrency;
+    const FundsRecord* m_pFunds = nullptr;
+    std::unique_ptr<TComboxList> m_pAccountList;
+    std::unique_ptr<TComboxList> m_pCurrencyList;
+    int m_nArrowWidth = 9;
 
 private:
+    void LoadColumns();
     void OnPaint();
+    void OnMouseMove();
+    void OnMouseLeave();
+    void OnLButtonDown();
+    void ShowContextMenu();
+    void OpenColumnDialog();
+    void OnColumnsChanged();
+    void OnListSelect(HWND hList, LPARAM nRow);
+    void OnFundsChanged(const FundsRecord* record);
+    void OnAccountsChanged();
+    void OnUserNoUpdate();
+
+    void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
+    void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
+    void SetAccount(const char* text);
+    POINT CursorInClient() const;
+    void Invalidate() const;
 };

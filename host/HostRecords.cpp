@@ -10,7 +10,8 @@ void* RecordStore::NewRecord() {
     return m_records.back().bytes;
 }
 
-void* RecordStore::MakeAccount(const std::string& key, const std::string& number, bool listable, bool withLink) {
+void* RecordStore::MakeAccount(const std::string& key, const std::string& number, bool listable,
+                               bool withLink) {
     void* account = NewRecord();
     SetText(account, kAccountKeyOffset, key);
     SetText(account, kAccountNumberOffset, number);
@@ -58,7 +59,8 @@ void RecordStore::SetDouble(void* record, Funds field, double value) {
 
 double RecordStore::Double(const void* record, Funds field) {
     double value = 0.0;
-    std::memcpy(&value, static_cast<const unsigned char*>(record) + static_cast<std::size_t>(field), sizeof(value));
+    std::memcpy(&value, static_cast<const unsigned char*>(record) + static_cast<std::size_t>(field),
+                sizeof(value));
     return value;
 }
 

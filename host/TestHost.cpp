@@ -7,7 +7,9 @@ namespace host {
 
 namespace {
 
-template <typename Fn> SlotFn AsSlot(Fn fn) { return reinterpret_cast<SlotFn>(fn); }
+template <typename Fn> SlotFn AsSlot(Fn fn) {
+    return reinterpret_cast<SlotFn>(fn);
+}
 
 template <typename Result, typename... Args> Result CallObject(void* object, int slotIndex, Args... args) {
     using Fn = Result(__cdecl*)(void*, Args...);
@@ -15,8 +17,12 @@ template <typename Result, typename... Args> Result CallObject(void* object, int
     return reinterpret_cast<Fn>(table[slotIndex])(object, args...);
 }
 
-std::wstring WideOrEmpty(const wchar_t* text) { return text ? std::wstring(text) : std::wstring(); }
-std::string NarrowOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
+std::wstring WideOrEmpty(const wchar_t* text) {
+    return text ? std::wstring(text) : std::wstring();
+}
+std::string NarrowOrEmpty(const char* text) {
+    return text ? std::string(text) : std::string();
+}
 
 } // namespace
 
@@ -238,7 +244,9 @@ void TestHost::ClearCalls() {
     m_calls.clear();
 }
 
-std::wstring TestHost::RegisteredTitle() const { return m_title; }
+std::wstring TestHost::RegisteredTitle() const {
+    return m_title;
+}
 
 HWND TestHost::OpenWindow() {
     if (!m_factory) {
@@ -249,7 +257,9 @@ HWND TestHost::OpenWindow() {
     return m_attached.size() > before ? m_attached.back().hWnd : nullptr;
 }
 
-std::vector<AttachedWindow> TestHost::Attached() const { return m_attached; }
+std::vector<AttachedWindow> TestHost::Attached() const {
+    return m_attached;
+}
 
 void TestHost::SendHostMessage(std::size_t index, const char* source, const char* key, const char* value) {
     if (index < m_attached.size() && m_attached[index].callback) {
@@ -262,24 +272,38 @@ bool TestHost::SpiSlot0() {
     return (CallObject<unsigned char>(m_spi, 0) & 0xFF) != 0;
 }
 
-void TestHost::SpiAccountsNotice(std::int32_t kind, std::int32_t value) { CallObject<void>(m_spi, 2, kind, value); }
+void TestHost::SpiAccountsNotice(std::int32_t kind, std::int32_t value) {
+    CallObject<void>(m_spi, 2, kind, value);
+}
 
 void TestHost::SpiCompletionNotice(std::int32_t code, std::int32_t request) {
     CallObject<void>(m_spi, 7, code, request);
 }
 
-void TestHost::SpiFundsNotice(const void* fundsRecord) { CallObject<void>(m_spi, 14, fundsRecord); }
+void TestHost::SpiFundsNotice(const void* fundsRecord) {
+    CallObject<void>(m_spi, 14, fundsRecord);
+}
 
 void TestHost::SpiCall(int slotIndex, std::uintptr_t a, std::uintptr_t b, std::uintptr_t c) {
     CallObject<void>(m_spi, slotIndex, a, b, c);
 }
 
 namespace container {
-int Count(void* target) { return CallObject<std::int32_t>(target, 0); }
-void* At(void* target, std::uint32_t index) { return CallObject<void*>(target, 1, index); }
-void Clear(void* target) { CallObject<void>(target, 2); }
-void Add(void* target, void* record) { CallObject<void>(target, 3, record); }
-void Remove(void* target, void* record) { CallObject<void>(target, 4, record); }
+int Count(void* target) {
+    return CallObject<std::int32_t>(target, 0);
+}
+void* At(void* target, std::uint32_t index) {
+    return CallObject<void*>(target, 1, index);
+}
+void Clear(void* target) {
+    CallObject<void>(target, 2);
+}
+void Add(void* target, void* record) {
+    CallObject<void>(target, 3, record);
+}
+void Remove(void* target, void* record) {
+    CallObject<void>(target, 4, record);
+}
 } // namespace container
 
 PluginLibrary::PluginLibrary(const std::wstring& path) {

@@ -41,9 +41,9 @@ struct HostCall {
     Iface iface;
     int slot;
     bool expected;
-    std::wstring wide1, wide2;   // names, versions, titles
-    std::string narrow1, narrow2; // account, key, filter
-    std::intptr_t number = 0;     // type identifier
+    std::wstring wide1, wide2;     // names, versions, titles
+    std::string narrow1, narrow2;  // account, key, filter
+    std::intptr_t number = 0;      // type identifier
     const void* pointer = nullptr; // window, container, callback object
     DWORD threadId = 0;
 };

@@ -16,7 +16,8 @@ struct HostObject {
     const HostSlotFn* vtbl;
 };
 
-template <typename Result, typename... Args> Result CallSlot(HostObject* object, std::size_t slot, Args... args) {
+template <typename Result, typename... Args>
+Result CallSlot(HostObject* object, std::size_t slot, Args... args) {
     using Fn = Result(HOSTAPI*)(HostObject*, Args...);
     return reinterpret_cast<Fn>(object->vtbl[slot])(object, args...);
 }
@@ -34,7 +35,12 @@ struct IPluginHost : HostObject {
 };
 
 struct IMainFrame : HostObject {
-    enum Slot : std::size_t { kRegisterWindowType = 1, kAttachWindow = 12, kOnModalBegin = 14, kOnModalEnd = 15 };
+    enum Slot : std::size_t {
+        kRegisterWindowType = 1,
+        kAttachWindow = 12,
+        kOnModalBegin = 14,
+        kOnModalEnd = 15
+    };
     void RegisterWindowType(std::int32_t typeId, const wchar_t* title, WindowFactory factory) {
         CallSlot<void>(this, kRegisterWindowType, typeId, title, factory);
     }
@@ -49,7 +55,12 @@ struct IDataContainer;
 struct ITradeSpi;
 
 struct ITradeData : HostObject {
-    enum Slot : std::size_t { kRegisterSpi = 0, kGetFundsRecords = 22, kGetAccountRecords = 27, kGetCurrencyRecords = 49 };
+    enum Slot : std::size_t {
+        kRegisterSpi = 0,
+        kGetFundsRecords = 22,
+        kGetAccountRecords = 27,
+        kGetCurrencyRecords = 49
+    };
     void RegisterSpi(ITradeSpi* spi) { CallSlot<void>(this, kRegisterSpi, spi); }
     void GetFundsRecords(IDataContainer* container, const char* filter) {
         CallSlot<void>(this, kGetFundsRecords, container, filter);

@@ -1,5 +1,7 @@
 #include "plugin/PluginState.h"
 
+#include "plugin/TextCodec.h"
+
 int g_nLanguage = 0;
 IPluginHost* g_pHost = nullptr;
 IMainFrame* g_pMainFrame = nullptr;
@@ -23,7 +25,9 @@ void BarHandleList::Append(HWND hWnd) {
     ReleaseSRWLockExclusive(&m_lock);
 }
 
-bool BarHandleList::Empty() const { return Size() == 0; }
+bool BarHandleList::Empty() const {
+    return Size() == 0;
+}
 
 std::size_t BarHandleList::Size() const {
     AcquireSRWLockShared(&m_lock);
@@ -51,8 +55,18 @@ TContainer& AccountList() {
 }
 
 TContainer& FundsList() {
-    static TContainer list;
+    static TContainer list(&FundsAccountKey);
     return list;
+}
+
+std::string FundsAccountKey(const void* record) {
+    return BarAccountNumber(static_cast<const FundsRecord*>(record)->szAccountNo);
+}
+
+std::string BarAccountNumber(const char* text) {
+    char szAccount[kAccountChars] = {};
+    CopyCp936Bounded(szAccount, sizeof(szAccount), text ? text : "");
+    return szAccount;
 }
 
 void RefreshAccountList() {

@@ -57,8 +57,15 @@ extern std::vector<TKestrovaWnd*> g_vecWnds;
 extern SharedText g_strUserNo;
 extern TTradeDataSpi g_TradeSpi;
 
+// Account numbers are held in 24 bytes and a terminator; longer ones from the host are cut
+// at a character boundary, and compared in that form everywhere.
+constexpr std::size_t kAccountChars = 25;
+std::string BarAccountNumber(const char* text);
+
 TContainer& AccountList();
+// Funds records, keyed by their account number as a bar holds it.
 TContainer& FundsList();
+std::string FundsAccountKey(const void* record);
 
 // Empties AccountList and lets the host fill it again.
 void RefreshAccountList();

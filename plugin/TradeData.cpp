@@ -3,18 +3,27 @@
 #include "plugin/FundsMessages.h"
 #include "plugin/PluginState.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-template <typename Fn> HostSlotFn Slot(Fn fn) { return reinterpret_cast<HostSlotFn>(fn); }
+template <typename Fn> HostSlotFn Slot(Fn fn) {
+    return reinterpret_cast<HostSlotFn>(fn);
+}
 
-int HOSTAPI ContainerCount(IDataContainer* self) { return static_cast<TContainer*>(self)->Count(); }
+int HOSTAPI ContainerCount(IDataContainer* self) {
+    return static_cast<TContainer*>(self)->Count();
+}
 void* HOSTAPI ContainerAt(IDataContainer* self, std::uint32_t index) {
     return static_cast<TContainer*>(self)->At(index);
 }
-void HOSTAPI ContainerClear(IDataContainer* self) { static_cast<TContainer*>(self)->Clear(); }
-void HOSTAPI ContainerAdd(IDataContainer* self, void* record) { static_cast<TContainer*>(self)->Add(record); }
+void HOSTAPI ContainerClear(IDataContainer* self) {
+    static_cast<TContainer*>(self)->Clear();
+}
+void HOSTAPI ContainerAdd(IDataContainer* self, void* record) {
+    static_cast<TContainer*>(self)->Add(record);
+}
 void HOSTAPI ContainerRemove(IDataContainer* self, void* record) {
     static_cast<TContainer*>(self)->Remove(record);
 }
@@ -47,29 +56,50 @@ const SpiTable& TheSpiTable() {
 
 } // namespace
 
-TContainer::TContainer() { vtbl = kContainerTable; }
+TContainer::TContainer(KeyOf keyOf) : m_pfnKeyOf(keyOf) {
+    vtbl = kContainerTable;
+}
 
 TContainer::TContainer(const TContainer& other)
-    : IDataContainer(), m_vecItems(other.m_vecItems), m_mapCounts(other.m_mapCounts) {
+    : IDataContainer(), m_pfnKeyOf(other.m_pfnKeyOf), m_vecItems(other.m_vecItems),
+      m_mapCounts(other.m_mapCounts), m_mapByKey(other.m_mapByKey) {
     vtbl = kContainerTable;
 }
 
 TContainer& TContainer::operator=(const TContainer& other) {
+    m_pfnKeyOf = other.m_pfnKeyOf;
     m_vecItems = other.m_vecItems;
     m_mapCounts = other.m_mapCounts;
+    m_mapByKey = other.m_mapByKey;
     return *this;
 }
 
-void* TContainer::At(unsigned int index) const { return index < m_vecItems.size() ? m_vecItems[index] : nullptr; }
+void* TContainer::At(unsigned int index) const {
+    return index < m_vecItems.size() ? m_vecItems[index] : nullptr;
+}
+
+const std::vector<void*>& TContainer::ItemsWithKey(const std::string& key) const {
+    static const std::vector<void*> none;
+    auto found = m_mapByKey.find(key);
+    return found == m_mapByKey.end() ? none : found->second;
+}
 
 void TContainer::Clear() {
     m_vecItems.clear();
     m_mapCounts.clear();
+    m_mapByKey.clear();
 }
 
 void TContainer::Add(void* record) {
     m_vecItems.push_back(record);
+    IndexAdded(record);
+}
+
+void TContainer::IndexAdded(void* record) {
     ++m_mapCounts[record];
+    if (m_pfnKeyOf && record) {
+        m_mapByKey[m_pfnKeyOf(record)].push_back(record);
+    }
 }
 
 void TContainer::Remove(void* record) {
@@ -77,28 +107,41 @@ void TContainer::Remove(void* record) {
     if (counted == m_mapCounts.end()) {
         return;
     }
-    for (auto it = m_vecItems.begin(); it != m_vecItems.end(); ++it) {
-        if (*it == record) {
-            m_vecItems.erase(it);
-            break;
-        }
-    }
+    m_vecItems.erase(std::find(m_vecItems.begin(), m_vecItems.end(), record));
     if (--counted->second == 0) {
         m_mapCounts.erase(counted);
+    }
+    if (m_pfnKeyOf && record) {
+        auto keyed = m_mapByKey.find(m_pfnKeyOf(record));
+        if (keyed != m_mapByKey.end()) {
+            std::vector<void*>& records = keyed->second;
+            auto at = std::find(records.begin(), records.end(), record);
+            if (at != records.end()) {
+                records.erase(at);
+            }
+            if (records.empty()) {
+                m_mapByKey.erase(keyed);
+            }
+        }
     }
 }
 
 void TContainer::Assign(std::vector<void*> items) {
     m_vecItems = std::move(items);
     m_mapCounts.clear();
+    m_mapByKey.clear();
     for (void* record : m_vecItems) {
-        ++m_mapCounts[record];
+        IndexAdded(record);
     }
 }
 
-TTradeDataSpi::TTradeDataSpi() { vtbl = TheSpiTable().slots; }
+TTradeDataSpi::TTradeDataSpi() {
+    vtbl = TheSpiTable().slots;
+}
 
-bool HOSTAPI TTradeDataSpi::IsReady(ITradeSpi*) { return false; }
+bool HOSTAPI TTradeDataSpi::IsReady(ITradeSpi*) {
+    return false;
+}
 
 void HOSTAPI TTradeDataSpi::OnAccountsNotice(ITradeSpi*, std::int32_t kind, std::int32_t value) {
     if (kind == 1 || kind == 3) {
@@ -124,7 +167,8 @@ void PostToAllBars(UINT uMsg, LPARAM lParam) {
     });
 }
 
-void HOSTAPI OnHostMessage(std::uintptr_t, std::uintptr_t, const char* source, const char* key, const char* value) {
+void HOSTAPI OnHostMessage(std::uintptr_t, std::uintptr_t, const char* source, const char* key,
+                           const char* value) {
     if (!source || !key) {
         return;
     }

@@ -2,17 +2,22 @@
 // The plug-in's side of the host's record containers and trade-data callbacks.
 #include "plugin/HostInterfaces.h"
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 // The host-declared container interface: slots Count, At, Clear, Add, Remove.
 struct IDataContainer : HostObject {};
 
-// Record-pointer list that the host fills. Never owns the records. Keeps a count per
-// pointer beside the ordered list so that membership does not cost a walk of the list.
+// Record-pointer list that the host fills. Never owns the records. Beside the ordered list
+// it keeps a count per pointer, so that membership costs no walk of the list, and, when it
+// is given a key (the account number of a funds record), the records of each key in list
+// order, so that the records of one account cost no walk either.
 class TContainer : public IDataContainer {
 public:
-    TContainer();
+    using KeyOf = std::string (*)(const void* record);
+
+    explicit TContainer(KeyOf keyOf = nullptr);
     TContainer(const TContainer& other);
     TContainer& operator=(const TContainer& other);
 
@@ -35,18 +40,28 @@ public:
         Assign(std::move(kept));
     }
     const std::vector<void*>& Items() const { return m_vecItems; }
+    // The records whose key equals key, in list order; empty for a container without keys.
+    const std::vector<void*>& ItemsWithKey(const std::string& key) const;
 
 private:
     void Assign(std::vector<void*> items);
+    void IndexAdded(void* record);
 
+    KeyOf m_pfnKeyOf;
     std::vector<void*> m_vecItems;
     std::unordered_map<void*, int> m_mapCounts;
+    std::unordered_map<std::string, std::vector<void*>> m_mapByKey;
 };
 
 // The host-declared callback interface, 37 slots.
 struct ITradeSpi : HostObject {
     static constexpr std::size_t kSlotCount = 37;
-    enum Slot : std::size_t { kIsReady = 0, kOnAccountsNotice = 2, kOnCompletionNotice = 7, kOnFundsNotice = 14 };
+    enum Slot : std::size_t {
+        kIsReady = 0,
+        kOnAccountsNotice = 2,
+        kOnCompletionNotice = 7,
+        kOnFundsNotice = 14
+    };
 };
 
 // The callback object registered with the trade-data object. It only posts messages to

@@ -84,7 +84,9 @@ private:
     HDC m_dc;
 };
 
-inline BrushHandle MakeSolidBrush(COLORREF colour) { return BrushHandle(CreateSolidBrush(colour)); }
+inline BrushHandle MakeSolidBrush(COLORREF colour) {
+    return BrushHandle(CreateSolidBrush(colour));
+}
 inline PenHandle MakeSolidPen(COLORREF colour, int width = 1) {
     return PenHandle(CreatePen(PS_SOLID, width, colour));
 }

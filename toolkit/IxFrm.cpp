@@ -1,8 +1,7 @@
 #include "toolkit/IxFrm.h"
 
-const wchar_t* const g_toolkitClassNames[] = {L"TKestrovaWnd", L"TCombox",       L"TComboxList",
-                                              L"TPopupWnd",    L"TModalWnd",     L"TStaticButton",
-                                              L"GridList",     L"GridCtrl"};
+const wchar_t* const g_toolkitClassNames[] = {L"TKestrovaWnd", L"TCombox",       L"TComboxList", L"TPopupWnd",
+                                              L"TModalWnd",    L"TStaticButton", L"GridList",    L"GridCtrl"};
 const int g_toolkitClassCount = sizeof(g_toolkitClassNames) / sizeof(g_toolkitClassNames[0]);
 
 void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle) {
@@ -20,7 +19,9 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
     CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
 }
 
-TIxFrm* TIxFrm::FromHandle(HWND hWnd) { return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0)); }
+TIxFrm* TIxFrm::FromHandle(HWND hWnd) {
+    return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0));
+}
 
 LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     TIxFrm* self = nullptr;

@@ -27,7 +27,9 @@ TMemDC::~TMemDC() {
     EndPaint(m_hWnd, &m_ps);
 }
 
-void TMemDC::DrawDotFrame(const RECT& rc) { ::DrawDotFrame(m_hMemDC.get(), rc); }
+void TMemDC::DrawDotFrame(const RECT& rc) {
+    ::DrawDotFrame(m_hMemDC.get(), rc);
+}
 
 void DrawDotFrame(HDC dc, const RECT& rc) {
     LOGBRUSH lb = {};

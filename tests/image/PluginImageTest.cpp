@@ -62,8 +62,12 @@ public:
     }
 
 private:
-    WORD U16(DWORD at) const { return at + 2 <= m_bytes.size() ? WORD(m_bytes[at] | m_bytes[at + 1] << 8) : 0; }
-    DWORD U32(DWORD at) const { return at + 4 <= m_bytes.size() ? DWORD(U16(at) | DWORD(U16(at + 2)) << 16) : 0; }
+    WORD U16(DWORD at) const {
+        return at + 2 <= m_bytes.size() ? WORD(m_bytes[at] | m_bytes[at + 1] << 8) : 0;
+    }
+    DWORD U32(DWORD at) const {
+        return at + 4 <= m_bytes.size() ? DWORD(U16(at) | DWORD(U16(at + 2)) << 16) : 0;
+    }
     std::string Text(DWORD at) const {
         std::string text;
         while (at < m_bytes.size() && m_bytes[at]) {
@@ -90,12 +94,14 @@ private:
 
 PeImage ReadImage(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
     return PeReader(std::move(bytes)).Read();
 }
 
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return text;
 }
 
@@ -109,8 +115,8 @@ void ExpectShippable(const std::wstring& path, WORD machine) {
     std::sort(exports.begin(), exports.end());
     EXPECT_EQ(exports, (std::vector<std::string>{"OnPluginFree", "OnPluginInit", "OnPluginLoad"}));
 
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll",
-                                          "advapi32.dll", "ntdll.dll"};
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                          "msvcrt.dll",   "advapi32.dll", "ntdll.dll"};
     ASSERT_FALSE(image.imports.empty());
     for (const std::string& name : image.imports) {
         EXPECT_TRUE(system.count(Lower(name))) << "imports " << name;

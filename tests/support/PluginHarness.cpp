@@ -23,7 +23,9 @@ void LoadedPlugin::Free() {
     m_bFreed = true;
 }
 
-bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg) { return PeekMessageW(&msg, hWnd, uMsg, uMsg, PM_REMOVE) != 0; }
+bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg) {
+    return PeekMessageW(&msg, hWnd, uMsg, uMsg, PM_REMOVE) != 0;
+}
 
 int DrainPosted(HWND hWnd, UINT uMsg) {
     int count = 0;

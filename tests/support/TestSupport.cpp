@@ -104,7 +104,9 @@ void CaptureWindow(HWND hWnd, Canvas& canvas) {
     GdiFlush();
 }
 
-std::wstring ExeDir() { return host::ExeDirectory(); }
+std::wstring ExeDir() {
+    return host::ExeDirectory();
+}
 
 std::string ExeDirA() {
     char path[MAX_PATH + 1] = {};

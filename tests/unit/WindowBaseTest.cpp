@@ -47,7 +47,8 @@ TEST(WindowBase, TiesObjectAndWindowBothWaysFromCreation) {
     // The slot holds the whole pointer, whatever its size.
     EXPECT_EQ(GetWindowLongPtrW(probe.m_hWnd, 0), reinterpret_cast<LONG_PTR>(&probe));
     const ULONG_PTR style = GetClassLongPtrW(probe.m_hWnd, GCL_STYLE);
-    EXPECT_EQ(style & (CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW), ULONG_PTR(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW));
+    EXPECT_EQ(style & (CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW),
+              ULONG_PTR(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(GetClassLongPtrW(probe.m_hWnd, GCLP_HBRBACKGROUND), 0u);
 }
 
@@ -58,7 +59,8 @@ TEST(WindowBase, HandlerResultsPassThroughExceptMinusOne) {
     EXPECT_EQ(SendMessageW(probe.m_hWnd, kAnswerZero, 0, 0), 0);
     // A declined message gets the default processing's answer, never the -1 itself.
     EXPECT_EQ(SendMessageW(probe.m_hWnd, kDecline, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_NCHITTEST, 0, 0), DefWindowProcW(probe.m_hWnd, WM_NCHITTEST, 0, 0));
+    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_NCHITTEST, 0, 0),
+              DefWindowProcW(probe.m_hWnd, WM_NCHITTEST, 0, 0));
 }
 
 TEST(WindowBase, SecondWindowOfARegisteredClassIsCreated) {
