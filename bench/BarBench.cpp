@@ -1,0 +1,161 @@
+// Prints what a bar's paint and a funds notice cost, and what they leave behind.
+#include "fundsbar/KestrovaWnd.h"
+#include "host/TestHost.h"
+#include "plugin/Exports.h"
+#include "support/HandleCensus.h"
+#include "support/TestSupport.h"
+#include "toolkit/MemDC.h"
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kBarWidth = 2400;
+constexpr int kBarHeight = 50;
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return double(counter.QuadPart) * 1e6 / double(frequency.QuadPart);
+}
+
+// The least any double-buffered paint of the same size does: fill and copy.
+class FloorWnd : public TIxFrm {
+public:
+    void Open() { Create(L"KestrovaBenchFloor", nullptr, WS_POPUP, 0); }
+    LRESULT WndProc(UINT uMsg, WPARAM, LPARAM) override {
+        if (uMsg != WM_PAINT) {
+            return kNotHandled;
+        }
+        TMemDC dc(m_hWnd);
+        RECT rc = {};
+        GetClientRect(m_hWnd, &rc);
+        FillSolid(dc.GetSafeHdc(), rc, RGB(40, 40, 40));
+        return 0;
+    }
+};
+
+void Place(HWND hWnd) {
+    const LONG_PTR style = GetWindowLongPtrW(hWnd, GWL_STYLE);
+    SetWindowLongPtrW(hWnd, GWL_STYLE, (style & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
+    SetWindowPos(hWnd, HWND_TOP, 0, 0, kBarWidth, kBarHeight, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+    UpdateWindow(hWnd);
+}
+
+double MicrosecondsPerPaint(HWND hWnd, int paints) {
+    const double start = Now();
+    for (int i = 0; i < paints; ++i) {
+        InvalidateRect(hWnd, nullptr, FALSE);
+        UpdateWindow(hWnd);
+    }
+    return (Now() - start) / paints;
+}
+
+// Accounts with a record in each of four currencies, until there are `records` records.
+void FillBackOffice(host::TestHost& host, int records) {
+    const char* currencies[] = {"Base", "CNY", "USD", "HKD"};
+    for (int i = 0; i < records / 4; ++i) {
+        const std::string account = std::to_string(100000 + i);
+        host.accounts.push_back(host.store.MakeAccount("K" + account, account));
+        for (const char* currency : currencies) {
+            host.funds.push_back(host.store.MakeFunds(account, currency, {{host::Funds::Balance, 1000.0 + i}}));
+        }
+    }
+}
+
+void BenchPaint() {
+    host::TestHost host;
+    FillBackOffice(host, 4);
+    OnPluginLoad(1033);
+    OnPluginInit(host.PluginManager());
+    const HWND hBar = host.OpenWindow();
+    Place(hBar);
+    auto* bar = dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hBar));
+    for (ColumnSetting& setting : bar->m_vecSettings) {
+        setting.bShow = true;
+    }
+    FloorWnd floor;
+    floor.Open();
+    Place(floor.m_hWnd);
+
+    MicrosecondsPerPaint(hBar, 50);
+    MicrosecondsPerPaint(floor.m_hWnd, 50);
+    const double barPaint = MicrosecondsPerPaint(hBar, 2000);
+    const double floorPaint = MicrosecondsPerPaint(floor.m_hWnd, 2000);
+    std::printf("paint %dx%d, 36 columns: %.1f us; floor (fill and copy only): %.1f us; ratio %.2f\n", kBarWidth,
+                kBarHeight, barPaint, floorPaint, barPaint / floorPaint);
+
+    const std::size_t gdiBefore = testing_support::FreeGdiSlots();
+    MicrosecondsPerPaint(hBar, 10000);
+    std::printf("GDI handle slots lost over 10000 paints: %lld\n",
+                static_cast<long long>(gdiBefore) - static_cast<long long>(testing_support::FreeGdiSlots()));
+    DestroyWindow(floor.m_hWnd);
+    OnPluginFree();
+    testing_support::PumpMessages();
+}
+
+double BenchNotices(int records) {
+    host::TestHost host;
+    FillBackOffice(host, records);
+    OnPluginLoad(1033);
+    OnPluginInit(host.PluginManager());
+    std::vector<HWND> bars;
+    for (int i = 0; i < 8; ++i) {
+        bars.push_back(host.OpenWindow());
+    }
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> pick(0, host.funds.size() - 1);
+    const int notices = 20000;
+    const double start = Now();
+    for (int i = 0; i < notices; ++i) {
+        host.SpiFundsNotice(host.funds[pick(random)]);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0x46F, 0x46F, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+    const double perNotice = (Now() - start) / notices;
+    OnPluginFree();
+    testing_support::PumpMessages();
+    return perNotice;
+}
+
+void BenchBarsOpenedAndFreed() {
+    host::TestHost host;
+    FillBackOffice(host, 4);
+    OnPluginLoad(1033);
+    OnPluginInit(host.PluginManager());
+    const std::size_t gdiBefore = testing_support::FreeGdiSlots();
+    const std::size_t userBefore = testing_support::FreeUserSlots();
+    for (int i = 0; i < 200; ++i) {
+        Place(host.OpenWindow());
+    }
+    OnPluginFree();
+    testing_support::PumpMessages();
+    OnPluginLoad(1033);
+    OnPluginInit(host.PluginManager());
+    std::printf("200 bars opened and freed: GDI slots lost %lld, USER slots lost %lld\n",
+                static_cast<long long>(gdiBefore) - static_cast<long long>(testing_support::FreeGdiSlots()),
+                static_cast<long long>(userBefore) - static_cast<long long>(testing_support::FreeUserSlots()));
+    OnPluginFree();
+}
+
+} // namespace
+
+int main() {
+    BenchPaint();
+    const int sizes[] = {100, 1000, 10000};
+    double perNotice[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        perNotice[i] = BenchNotices(sizes[i]);
+        std::printf("funds notice to 8 bars, %5d records listed: %.2f us per notice\n", sizes[i], perNotice[i]);
+    }
+    std::printf("funds notice cost, 10000 records against 100: ratio %.2f (target at most 1.5)\n",
+                perNotice[2] / perNotice[0]);
+    BenchBarsOpenedAndFreed();
+    return 0;
+}
