@@ -31,6 +31,8 @@ public:
     int MeasureWidth() const;
     // First row on view.
     int FirstVisibleRow() const;
+    // Background, frame, hot band and rows.
+    void DrawList(HDC hDC, const RECT& rcClient);
 
     int m_nHot = -1;
     int m_nMargin = 10;
@@ -42,4 +44,18 @@ public:
     COLORREF m_crHot = RGB(51, 153, 255);
     int m_nRowExtra = 10;
     int m_nMaxHeight = 230;
+
+private:
+    // Visible row at a client y, -1 when rows have no height.
+    int VisibleRowAt(int y) const;
+    // Rows x row height, wide enough for any number of rows.
+    long long RowsHeight() const;
+
+    void OnSize();
+    void PaintList();
+    void OnVScroll(WPARAM wParam);
+    void OnMouseMove(LPARAM lParam);
+    void OnLButtonDown(LPARAM lParam);
+    void OnMouseWheel(WPARAM wParam);
+    void OnMouseLeave();
 };

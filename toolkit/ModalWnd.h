@@ -34,4 +34,18 @@ public:
 protected:
     // Whether the modal loop lets a message through to its window.
     bool IsOwnWindow(HWND hWnd) const;
+
+private:
+    enum class Route { Cancel, Dispatch, Drop };
+    Route RouteOf(const MSG& msg) const;
+    void RunLoop();
+    // The cursor in client coordinates: mouse handlers go by where the cursor is now.
+    POINT CursorPoint() const;
+
+    void OnSize();
+    void OnPaint();
+    void OnMouseMove();
+    void OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    void OnLButtonUp();
+    void OnMouseLeave();
 };

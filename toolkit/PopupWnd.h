@@ -16,12 +16,18 @@ public:
     // Draws the content over the framed background; empty here.
     virtual void DrawContent(HDC hDC, const RECT& rcClient);
 
+    // Framed light background, then the content.
+    void DrawPopup(HDC hDC, const RECT& rcClient);
+
     HWND m_hParent = nullptr;
     bool m_bAutoHide = true;
 
 protected:
+    void OnActivate(WPARAM wParam);
     void OnPaint();
     // Hides the window when pt (client coordinates) lies outside the client area and the
     // window hides itself; returns whether it hid.
     bool HideIfOutside(POINT pt);
+    // The client point a mouse message carries.
+    static POINT PointOf(LPARAM lParam);
 };

@@ -1,0 +1,213 @@
+#include "toolkit/ModalWnd.h"
+
+#include "plugin/PluginState.h"
+#include "toolkit/MemDC.h"
+
+namespace {
+constexpr COLORREF kFrameColour = RGB(70, 70, 70);
+constexpr COLORREF kCaptionColour = RGB(96, 96, 96);
+constexpr COLORREF kLightColour = RGB(231, 231, 231); // title, and the close cross under the mouse
+constexpr COLORREF kCloseColour = RGB(150, 150, 150);
+// Ancestors through which a message still counts as one of the dialog's own.
+constexpr int kOwnAncestorLevels = 3;
+} // namespace
+
+TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle) : m_hParent(hParent) {
+    lstrcpynW(m_szTitle, szTitle ? szTitle : L"", kTitleChars);
+}
+
+TModalWnd::~TModalWnd() {
+    // A run ended by WM_QUIT leaves the window; it must not outlive its object.
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool TModalWnd::DoModal() {
+    TIxFrm::Create(L"TModalWnd", m_hParent, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST);
+    SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, GetClassLongPtrW(m_hParent, GCLP_HBRBACKGROUND));
+    CreateControls();
+    m_bRunning = true;
+    ShowWindow(m_hWnd, SW_SHOWNA);
+    if (g_pMainFrame) {
+        g_pMainFrame->OnModalBegin();
+    }
+    PlaceWindow();
+    RunLoop();
+    return m_nResult != 0;
+}
+
+void TModalWnd::RunLoop() {
+    MSG msg = {};
+    while (m_bRunning) {
+        // WM_QUIT (or a failed wait) ends the run and is not passed on.
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            return;
+        }
+        switch (RouteOf(msg)) {
+        case Route::Cancel:
+            EndModal(0);
+            break;
+        case Route::Dispatch:
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            break;
+        case Route::Drop:
+            break;
+        }
+        // Destroyed by someone else (with its owner, say): nothing could end the run any more.
+        if (m_bRunning && !m_hWnd) {
+            EndModal(0);
+        }
+    }
+}
+
+TModalWnd::Route TModalWnd::RouteOf(const MSG& msg) const {
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        // Escape cancels wherever the keyboard focus is.
+        if (msg.wParam == VK_ESCAPE) {
+            return Route::Cancel;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if (msg.wParam == SC_CLOSE && msg.lParam == 0) {
+            return Route::Cancel;
+        }
+        break;
+    default:
+        // Paint and the plug-in's own notifications reach every window, so the bars stay
+        // current under the dialog.
+        if (msg.message == WM_PAINT || msg.message >= WM_USER) {
+            return Route::Dispatch;
+        }
+        break;
+    }
+    return IsOwnWindow(msg.hwnd) ? Route::Dispatch : Route::Drop;
+}
+
+bool TModalWnd::IsOwnWindow(HWND hWnd) const {
+    HWND hAncestor = hWnd;
+    for (int level = 0; hAncestor && level <= kOwnAncestorLevels; ++level) {
+        if (hAncestor == m_hWnd) {
+            return true;
+        }
+        hAncestor = GetParent(hAncestor);
+    }
+    return false;
+}
+
+void TModalWnd::EndModal(int nResult) {
+    const bool bWasRunning = m_bRunning;
+    m_nResult = nResult;
+    m_bRunning = false;
+    // The host hears of the end once, however many close paths fire.
+    if (bWasRunning && g_pMainFrame) {
+        g_pMainFrame->OnModalEnd();
+    }
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+LRESULT TModalWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_SIZE:
+        OnSize();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(wParam, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    default:
+        return kNotHandled;
+    }
+}
+
+POINT TModalWnd::CursorPoint() const {
+    POINT pt = {};
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    return pt;
+}
+
+void TModalWnd::OnSize() {
+    GetClientRect(m_hWnd, &m_rcCaption);
+    m_rcCaption.bottom = m_nCaptionHeight;
+}
+
+void TModalWnd::OnPaint() {
+    TMemDC dc(m_hWnd);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    DrawFrame(dc.GetSafeHdc(), rc);
+}
+
+void TModalWnd::OnMouseMove() {
+    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
+    TrackMouseEvent(&tme);
+    const POINT pt = CursorPoint();
+    m_bCloseHot = PtInRect(&m_rcClose, pt) != FALSE;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TModalWnd::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+    const POINT pt = CursorPoint();
+    // Only a plain press moves the window: Shift or Ctrl held leaves it where it is.
+    if (wParam == MK_LBUTTON && PtInRect(&m_rcCaption, pt) && !PtInRect(&m_rcClose, pt)) {
+        PostMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+    }
+}
+
+void TModalWnd::OnLButtonUp() {
+    const POINT pt = CursorPoint();
+    if (PtInRect(&m_rcClose, pt)) {
+        EndModal(0);
+    }
+}
+
+void TModalWnd::OnMouseLeave() {
+    m_bCloseHot = false;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TModalWnd::DrawFrame(HDC hDC, const RECT& rcClient) {
+    SelectScope fontScope(hDC, g_hCaptionFont.get());
+    SetBkMode(hDC, TRANSPARENT);
+
+    FillRect(hDC, &rcClient, g_hBackBrush.get());
+    {
+        BrushHandle frame = MakeSolidBrush(kFrameColour);
+        FrameRect(hDC, &rcClient, frame.get());
+    }
+    FillSolid(hDC, m_rcCaption, kCaptionColour);
+
+    const RECT rcBox = {rcClient.right - 20, 10, rcClient.right - 10, 20};
+    {
+        PenHandle pen = MakeSolidPen(m_bCloseHot ? kLightColour : kCloseColour);
+        SelectScope penScope(hDC, pen.get());
+        DrawLine(hDC, rcBox.left, rcBox.top, rcBox.right + 1, rcBox.bottom + 1);
+        DrawLine(hDC, rcBox.left, rcBox.bottom, rcBox.right + 1, rcBox.top - 1);
+    }
+    m_rcClose = rcBox;
+    InflateRect(&m_rcClose, 1, 1);
+
+    SIZE extent = {};
+    GetTextExtentPoint32W(hDC, m_szTitle, lstrlenW(m_szTitle), &extent);
+    RECT rcText = m_rcCaption;
+    rcText.top = (m_rcCaption.bottom - extent.cy) / 2;
+    SetTextColor(hDC, kLightColour);
+    // Without DT_SINGLELINE, DT_BOTTOM has no effect: the text starts at rcText.top.
+    DrawTextW(hDC, m_szTitle, -1, &rcText, DT_CENTER | DT_BOTTOM);
+}
