@@ -1,0 +1,155 @@
+#include "plugin/Texts.h"
+
+#include "plugin/PluginState.h"
+
+namespace {
+
+// One array per language, in the order of the Language enumeration.
+enum Language { kSimplified, kTraditional, kEnglish, kLanguageCount };
+
+const wchar_t* const kDialogTexts[kLanguageCount][kDialogTextCount] = {
+    {
+        L"显示全部",
+        L"隐藏全部",
+        L"确定",
+        L"取消",
+        L"是",
+        L"否",
+        L"上移",
+        L"下移",
+    },
+    {
+        L"顯示全部",
+        L"隱藏全部",
+        L"確定",
+        L"取消",
+        L"是",
+        L"否",
+        L"上移",
+        L"下移",
+    },
+    {
+        L"Show All",
+        L"Hide All",
+        L"OK",
+        L"Cancel",
+        L"Yes",
+        L"No",
+        L"Move Up",
+        L"Move Down",
+    },
+};
+
+const wchar_t* const kConfigLabels[kLanguageCount][kConfigLabelCount] = {
+    {
+        L"显示",
+        L"标题",
+        L"显示颜色",
+        L"设置",
+        L"配置列头",
+    },
+    {
+        L"顯示",
+        L"標題",
+        L"顯示顏色",
+        L"設置",
+        L"配置列頭",
+    },
+    {
+        L"Show",
+        L"Title",
+        L"Show Color",
+        L"Config",
+        L"Config Column",
+    },
+};
+
+const wchar_t* const kColumnTitles[kLanguageCount][kColumnTitleCount] = {
+    {
+        L"资金帐号",   L"币种",       L"今可用",     L"今资金",     L"今权益",     L"今可提",
+        L"交易手续费", L"交割手续费", L"汇兑手续费", L"冻结保证金", L"冻结手续费", L"风险冻结",
+        L"保证金",     L"维持保证金", L"浮盈",       L"LME浮盈",    L"逐笔浮盈",   L"平盈",
+        L"逐笔平盈",   L"净盈利",     L"盈利率 ",    L"未结平盈 ",  L"权利金",     L"出金",
+        L"入金",       L"资金调整",   L"风险率",     L"期权市值",   L"昨资金",     L"昨权益 ",
+        L"昨可用 ",    L"昨未结平盈", L"质押金",     L"仓单质押",   L"贴现",       L"原始出入金",
+    },
+    {
+        L"資金帳號",   L"幣種",       L"今可用",     L"今資金",     L"今權益",     L"今可提",
+        L"交易手續費", L"交割手續費", L"匯兌手續費", L"凍結保證金", L"凍結手續費", L"風險凍結",
+        L"保證金",     L"維持保證金", L"浮盈",       L"LME浮盈",    L"逐筆浮盈",   L"平盈",
+        L"逐筆平盈",   L"淨盈利",     L"盈利率 ",    L"未結平盈 ",  L"權利金",     L"出金",
+        L"入金",       L"資金調整",   L"風險率",     L"期權市值",   L"昨資金",     L"昨權益 ",
+        L"昨可用 ",    L"昨未結平盈", L"質押金",     L"倉單質押",   L"貼現",       L"原始出入金",
+    },
+    {
+        L"Account No.",
+        L"Currency",
+        L"Excess Cash",
+        L"Account Balance",
+        L"Account Value",
+        L"Cash Withdrawable",
+        L"Commission",
+        L"Delivery Fee",
+        L"Exchange Fee",
+        L"Margin on hold",
+        L"Commission on hold",
+        L"Hold by risk",
+        L"Initial Margin",
+        L"Maintain Margin",
+        L"Floating PnL",
+        L"LME Floating PnL",
+        L"Current Floating PnL",
+        L"Realized PnL",
+        L"Current Realized PnL",
+        L"Net PnL",
+        L"PnL%",
+        L"Unrealized PnL",
+        L"Premium",
+        L"Withdraw",
+        L"Doposit",
+        L"Adjustment",
+        L"Risk%",
+        L"Option Market Value",
+        L"Last Account Balance",
+        L"Last Account Value",
+        L"Last Excess Cash",
+        L"Last Unrealized PnL",
+        L"Mortgage",
+        L"Warrants as Collateral",
+        L"LME Discount",
+        L"Cash In/Out Balance",
+    },
+};
+
+Language CurrentLanguage() {
+    switch (g_nLanguage) {
+    case 1028:
+        return kTraditional;
+    case 1033:
+        return kEnglish;
+    default:
+        return kSimplified;
+    }
+}
+
+// A row outside the table gives the empty text rather than reading past it.
+template <int Count> const wchar_t* Lookup(const wchar_t* const (&table)[kLanguageCount][Count], int nRow) {
+    if (nRow < 0 || nRow >= Count) {
+        return L"";
+    }
+    return table[CurrentLanguage()][nRow];
+}
+
+} // namespace
+
+const wchar_t* GetDialogText(int nRow) {
+    return Lookup(kDialogTexts, nRow);
+}
+
+const wchar_t* GetConfigLabel(int nRow) {
+    return Lookup(kConfigLabels, nRow);
+}
+
+const wchar_t* GetColumnTitle(int nColId) {
+    return Lookup(kColumnTitles, nColId);
+}
