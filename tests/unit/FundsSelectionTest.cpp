@@ -66,6 +66,13 @@ protected:
         return names;
     }
     static bool NeedsRepaint(const TKestrovaWnd& bar) { return GetUpdateRect(bar.m_hWnd, nullptr, FALSE) != 0; }
+    // Delivers the bars' queued notifications, and nothing else: no paint runs.
+    static void DeliverNotices() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_USERNOUPDATE, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
 
     std::vector<host::HostCall> Queries() const { return host.Calls(Iface::TradeApi, slot::QueryFunds); }
 
@@ -292,7 +299,7 @@ TEST_F(FundsSelection, FundsNoticesAddNewNonEmptyRecordsAndChooseAgain) {
     ValidateRect(bar->m_hWnd, nullptr);
     void* empty = host.store.MakeFunds("1001", "USD", {{Funds::Premium, 7.0}});
     host.SpiFundsNotice(empty);
-    Settle();
+    DeliverNotices();
     EXPECT_EQ(FundsList().Count(), listed + 1);
     EXPECT_TRUE(NeedsRepaint(*bar));
 
