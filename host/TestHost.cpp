@@ -269,23 +269,31 @@ void TestHost::SendHostMessage(std::size_t index, const char* source, const char
 
 bool TestHost::SpiSlot0() {
     // The slot returns an 8-bit boolean; only the low byte of the result register is defined.
-    return (CallObject<unsigned char>(m_spi, 0) & 0xFF) != 0;
+    return m_spi && (CallObject<unsigned char>(m_spi, 0) & 0xFF) != 0;
 }
 
 void TestHost::SpiAccountsNotice(std::int32_t kind, std::int32_t value) {
-    CallObject<void>(m_spi, 2, kind, value);
+    if (m_spi) {
+        CallObject<void>(m_spi, 2, kind, value);
+    }
 }
 
 void TestHost::SpiCompletionNotice(std::int32_t code, std::int32_t request) {
-    CallObject<void>(m_spi, 7, code, request);
+    if (m_spi) {
+        CallObject<void>(m_spi, 7, code, request);
+    }
 }
 
 void TestHost::SpiFundsNotice(const void* fundsRecord) {
-    CallObject<void>(m_spi, 14, fundsRecord);
+    if (m_spi) {
+        CallObject<void>(m_spi, 14, fundsRecord);
+    }
 }
 
 void TestHost::SpiCall(int slotIndex, std::uintptr_t a, std::uintptr_t b, std::uintptr_t c) {
-    CallObject<void>(m_spi, slotIndex, a, b, c);
+    if (m_spi) {
+        CallObject<void>(m_spi, slotIndex, a, b, c);
+    }
 }
 
 namespace container {

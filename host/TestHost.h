@@ -96,7 +96,8 @@ public:
     // The host-message callback given with the attached window at index.
     void SendHostMessage(std::size_t index, const char* source, const char* key, const char* value);
 
-    // ITradeSpi, called as the trade-data service would.
+    // ITradeSpi, called as the trade-data service would, from any thread once the plug-in
+    // has registered it; nothing is called before that.
     bool SpiSlot0();
     void SpiAccountsNotice(std::int32_t kind, std::int32_t value);
     void SpiCompletionNotice(std::int32_t code, std::int32_t request);
