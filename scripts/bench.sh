@@ -6,14 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build directory}" && pwd)
 export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
 "$here/wineprefix.sh" "$KESTROVA_WINEPREFIX"
-run() {
-    "$here/wine-exec.sh" "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
-    "$here/wine-exec.sh" "$build/bench/bar_bench/bar_bench.exe"
-}
-if [ -n "${DISPLAY:-}" ]; then
-    run
-else
-    export -f run
-    export here build
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c run
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
 fi
+"$here/wine-exec.sh" "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
+"$here/wine-exec.sh" "$build/bench/bar_bench/bar_bench.exe"
