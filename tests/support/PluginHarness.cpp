@@ -23,7 +23,9 @@ void LoadedPlugin::Free() {
     m_bFreed = true;
 }
 
-bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg) { return PeekMessageW(&msg, hWnd, uMsg, uMsg, PM_REMOVE) != 0; }
+bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg) {
+    return PeekMessageW(&msg, hWnd, uMsg, uMsg, PM_REMOVE) != 0;
+}
 
 int DrainPosted(HWND hWnd, UINT uMsg) {
     int count = 0;
@@ -32,6 +34,15 @@ int DrainPosted(HWND hWnd, UINT uMsg) {
         ++count;
     }
     return count;
+}
+
+std::vector<PostedMessage> TakeAllPosted(UINT first, UINT last) {
+    std::vector<PostedMessage> taken;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
+        taken.push_back(PostedMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam});
+    }
+    return taken;
 }
 
 } // namespace testing_support
