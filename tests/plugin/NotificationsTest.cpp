@@ -258,11 +258,13 @@ TEST(CrossThreadNotices, NoticesFromAnotherThreadWhileBarsAreOpened) {
         std::this_thread::yield();
     }
 
-    constexpr int kBars = 150;
+    // At least enough bars for the handle list to move to larger storage a few times.
+    constexpr int kMinBars = 16;
+    constexpr int kMaxBars = 150;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     std::vector<HWND> bars;
     const long roundsBefore = rounds.load();
-    for (int i = 0; i < kBars && std::chrono::steady_clock::now() < deadline; ++i) {
+    for (int i = 0; i < kMaxBars && (i < kMinBars || std::chrono::steady_clock::now() < deadline); ++i) {
         bars.push_back(plugin.host.OpenWindow());
         // The bars handle some of what was posted, as the host's loop would make them; the
         // notifier posts faster than one thread can dispatch, so the queue is never empty.
@@ -274,7 +276,6 @@ TEST(CrossThreadNotices, NoticesFromAnotherThreadWhileBarsAreOpened) {
     testing_support::PumpMessages();
 
     // Both sides really ran at the same time.
-    EXPECT_GE(bars.size(), 8u);
     EXPECT_GT(roundsWhileOpening, 1);
     for (HWND bar : bars) {
         ASSERT_TRUE(IsWindow(bar));
