@@ -36,4 +36,13 @@ int DrainPosted(HWND hWnd, UINT uMsg) {
     return count;
 }
 
+std::vector<PostedMessage> TakeAllPosted(UINT first, UINT last) {
+    std::vector<PostedMessage> taken;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
+        taken.push_back(PostedMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam});
+    }
+    return taken;
+}
+
 } // namespace testing_support

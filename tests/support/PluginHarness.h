@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include <memory>
+#include <vector>
 
 namespace testing_support {
 
@@ -34,5 +35,15 @@ private:
 bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg);
 // How many messages of a type are waiting for a window; they are removed.
 int DrainPosted(HWND hWnd, UINT uMsg);
+
+struct PostedMessage {
+    HWND hWnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+// Every message in the range [first, last] waiting for this thread, whatever its window, in
+// the order it was posted; taken from the queue without dispatching.
+std::vector<PostedMessage> TakeAllPosted(UINT first, UINT last);
 
 } // namespace testing_support
