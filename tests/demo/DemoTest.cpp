@@ -1,0 +1,112 @@
+// The demo terminal's back office, main frame and feed, with the plug-in's side of the host
+// played by the test.
+#include "host/demo/DemoFrame.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <set>
+
+using F = host::Funds;
+
+TEST(BackOffice, TheBaseSumsTheCurrenciesTheRatesKeepTheirUnitsAndTheSeedRepeatsTheFigures) {
+    demo::BackOffice office(20240607), twin(20240607);
+    for (int step = 0; step < 3000; ++step) {
+        ASSERT_EQ(office.Step().account, twin.Step().account);
+    }
+    for (std::size_t a = 0; a < demo::kAccountCount; ++a) {
+        double excess = 0.0;                                   // what "Base" holds: the others' sum
+        for (std::size_t c = demo::kCurrencyCount; c-- > 0;) { // "Base" last
+            SCOPED_TRACE("account " + std::to_string(a) + " currency " + std::to_string(c));
+            const auto f = [&](F field) { return host::RecordStore::Double(office.FundsOf(a)[c], field); };
+            EXPECT_EQ(f(F::Value), host::RecordStore::Double(twin.FundsOf(a)[c], F::Value));
+            // PnL% a fraction, Risk% a percentage: solvent, not over-margined, a day's PnL a few per cent.
+            EXPECT_NEAR(f(F::PnlRate), f(F::NetPnl) / f(F::LastValue), 1e-9);
+            EXPECT_NEAR(f(F::RiskRate), 100.0 * f(F::InitialMargin) / f(F::Value), 1e-9);
+            EXPECT_TRUE(f(F::RiskRate) > 0.0 && f(F::RiskRate) < 100.0 && -0.2 < f(F::PnlRate) &&
+                        f(F::PnlRate) < 0.2);
+            EXPECT_NEAR(f(F::ExcessCash), c ? f(F::ExcessCash) : excess, 1e-4);
+            excess += f(F::ExcessCash) * demo::kCurrencies[c].rateToBase;
+        }
+    }
+}
+
+// The plug-in's ITradeSpi, reduced to recording each funds notice with the thread it came on.
+// One thread at a time reports; a notice counts once it is recorded.
+static std::array<std::pair<const void*, DWORD>, 4096> g_notices;
+static std::atomic<std::size_t> g_count{0};
+static void __cdecl RecordFunds(void*, const void* record) {
+    g_notices.at(g_count) = {record, GetCurrentThreadId()};
+    ++g_count;
+}
+
+class DemoTerminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_count = 0;
+        spi[14] = reinterpret_cast<host::SlotFn>(&RecordFunds); // the only slot these tests reach
+        const host::SlotFn slot = (*static_cast<host::SlotFn**>(host.TradeData()))[host::slot::RegisterSpi];
+        reinterpret_cast<void(__cdecl*)(void*, void*)>(slot)(host.TradeData(), &spiObject);
+        ASSERT_TRUE(frame.Create(demo::FrameSettings{}));
+    }
+
+    host::SlotFn spi[host::kTradeSpiSlots] = {};
+    const host::SlotFn* spiObject = spi; // what the host calls: its first member points to the table
+    demo::BackOffice office{17};
+    host::TestHost host;
+    demo::Feed feed{office, host};
+    demo::DemoFrame frame{host, office, feed};
+};
+
+TEST_F(DemoTerminal, AttachedBarsBecomeChildrenStackedFromTheTopAtTheClientWidth) {
+    HWND bars[3]; // top-level with a caption and no size, as the plug-in makes them
+    for (HWND& bar : bars) {
+        bar = CreateWindowExW(0, L"STATIC", L"", WS_CAPTION, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        host.onAttach(bar);
+    }
+    for (int width : {0, 700}) {
+        if (width) {
+            SetWindowPos(frame.Handle(), nullptr, 0, 0, width, 380, SWP_NOMOVE | SWP_NOZORDER);
+        }
+        RECT client = {}, rc = {};
+        GetClientRect(frame.Handle(), &client);
+        for (LONG i = 0; i < 3; ++i) {
+            GetWindowRect(bars[i], &rc);
+            MapWindowPoints(nullptr, frame.Handle(), reinterpret_cast<POINT*>(&rc), 2);
+            EXPECT_EQ(GetParent(bars[i]), frame.Handle());
+            EXPECT_EQ(GetWindowLongPtrW(bars[i], GWL_STYLE) & (WS_CAPTION | WS_VISIBLE), WS_VISIBLE);
+            EXPECT_EQ((std::array<LONG, 4>{rc.left, rc.top, rc.right, rc.bottom}),
+                      (std::array<LONG, 4>{0, i * 50, client.right, i * 50 + 50}));
+        }
+    }
+}
+
+TEST_F(DemoTerminal, FundsQueriesAreAnsweredLaterThroughTheFundsNotice) {
+    const auto& records = office.FundsOf(3);
+    host.onQueryFunds("8800304", "K04");
+    host.onQueryFunds("9999", "K09");
+    EXPECT_EQ(g_count, 0u); // not from inside the plug-in's call
+    testing_support::PumpMessages();
+    host.onQueryFunds("8800304", "K04"); // asked again, answered again
+    testing_support::PumpMessages();
+    ASSERT_EQ(g_count, 2 * demo::kCurrencyCount);
+    for (std::size_t i = 0; i < g_count; ++i) {
+        EXPECT_EQ(g_notices[i].first, records[i % demo::kCurrencyCount]);
+    }
+    // The host lists the records from then on, once.
+    EXPECT_EQ(host.funds, std::vector<void*>(records.begin(), records.end()));
+}
+
+TEST_F(DemoTerminal, TheFeedReportsListedAccountsFromItsOwnThread) {
+    feed.Start(std::chrono::milliseconds(2));
+    ASSERT_TRUE(testing_support::PumpUntil([] { return g_count >= 60; }, 10000));
+    feed.Stop();
+    std::set<std::string> accounts;
+    for (std::size_t i = 0; i < g_count; ++i) {
+        EXPECT_NE(g_notices[i].second, GetCurrentThreadId());
+        accounts.insert(host::RecordStore::Text(g_notices[i].first, host::kFundsAccountOffset));
+    }
+    EXPECT_EQ(accounts, (std::set<std::string>{"8800101", "8800102"}));
+}
