@@ -1,6 +1,7 @@
-// The demo terminal's back office, main frame and feed, with the plug-in's side of the host
-// played by the test.
+// The demo terminal: its command line, its back office, and its main frame and feed with the
+// plug-in's side of the host played by the test.
 #include "host/demo/DemoFrame.h"
+#include "host/demo/DemoOptions.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,35 @@
 #include <set>
 
 using F = host::Funds;
+
+TEST(DemoOptions, CommandLinesAreTakenOrRejectedWithTheOptionNamed) {
+    // What each command line gives: language, bars, seconds, [screenshot], seed, help.
+    const std::vector<std::pair<std::vector<std::wstring>, std::wstring>> good = {
+        {{}, L"2052 2 0 [] -"},
+        {{L"--lang", L"1028", L"--bars", L"0", L"--seconds", L"5", L"--screenshot", L"Z:\\s.png", L"--seed",
+          L"4294967295"},
+         L"1028 0 5 [Z:\\s.png] 4294967295"},
+        {{L"--lang", L"1033", L"--lang", L"2052", L"--bars", L"16", L"--seed", L"0", L"--help"},
+         L"2052 16 0 [] 0 help"},
+    };
+    for (const auto& [args, expected] : good) {
+        const auto& [o, error] = demo::ParseOptions(args);
+        EXPECT_EQ(error + std::to_wstring(o.language) + L" " + std::to_wstring(o.bars) + L" " +
+                      std::to_wstring(o.seconds) + L" [" + o.screenshot + L"] " +
+                      (o.seeded ? std::to_wstring(o.seed) : L"-") + (o.help ? L" help" : L""),
+                  expected);
+    }
+    const std::vector<std::vector<std::wstring>> bad = {
+        {L"--colour"},          {L"--bars"},          {L"--lang", L"1041"},
+        {L"--lang", L"0"},      {L"--bars", L"17"},   {L"--bars", L"-1"},
+        {L"--bars", L"2x"},     {L"--seconds", L"0"}, {L"--seconds", L"5s"},
+        {L"--seconds", L""},    {L"--seed", L"abc"},  {L"--seed", L"4294967296"},
+        {L"--screenshot", L""}, {L"--seed", L"+3"},   {L"bars"},
+    };
+    for (const std::vector<std::wstring>& args : bad) {
+        EXPECT_NE(demo::ParseOptions(args).error.find(args.front()), std::wstring::npos) << args.front();
+    }
+}
 
 TEST(BackOffice, TheBaseSumsTheCurrenciesTheRatesKeepTheirUnitsAndTheSeedRepeatsTheFigures) {
     demo::BackOffice office(20240607), twin(20240607);
