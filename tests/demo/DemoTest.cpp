@@ -1,13 +1,18 @@
-// The demo terminal: its command line, its back office, and its main frame and feed with the
-// plug-in's side of the host played by the test.
+// The demo terminal: its command line, its back office, its main frame and feed (with the
+// plug-in's side of the host played by the test), and the program itself with the real plug-in.
 #include "host/demo/DemoFrame.h"
 #include "host/demo/DemoOptions.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <process.h>
+
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 using F = host::Funds;
@@ -139,4 +144,32 @@ TEST_F(DemoTerminal, TheFeedReportsListedAccountsFromItsOwnThread) {
         accounts.insert(host::RecordStore::Text(g_notices[i].first, host::kFundsAccountOffset));
     }
     EXPECT_EQ(accounts, (std::set<std::string>{"8800101", "8800102"}));
+}
+
+// Runs the demo as a person would, with the real plug-in, for two seconds and with the bars
+// asked for; the pixels of the frame's own background in its screenshot.
+static std::ptrdiff_t BackgroundShownWith(const wchar_t* bars) {
+    std::wstring exe = testing_support::Env(L"KESTROVA_DEMO");
+    std::replace(exe.begin(), exe.end(), L'/', L'\\');
+    const std::wstring shot = testing_support::ExeDir() + L"demo-" + bars + L".png";
+    // The demo itself fails when the capture does not show the pixels of the bars it holds.
+    const auto code = _wspawnl(_P_WAIT, exe.c_str(), exe.c_str(), L"--seconds", L"2", L"--bars", bars,
+                               L"--seed", L"11", L"--lang", L"1033", L"--screenshot", shot.c_str(), nullptr);
+    EXPECT_EQ(code, 0) << "--bars " << bars;
+    std::ifstream file(shot.c_str(), std::ios::binary);
+    const std::string png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+    // The rows are stored uncompressed, RGB.
+    const COLORREF bg = demo::kFrameBackground;
+    const std::string rgb = {char(GetRValue(bg)), char(GetGValue(bg)), char(GetBValue(bg))};
+    std::ptrdiff_t count = 0;
+    for (std::size_t at = png.find(rgb); at != std::string::npos; at = png.find(rgb, at + 3)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(DemoRun, WritesAScreenshotInWhichThreeBarsCoverTheFrame) {
+    const std::ptrdiff_t bare = BackgroundShownWith(L"0"), covered = BackgroundShownWith(L"3");
+    EXPECT_GT(bare - covered, 3 * 50 * 1100); // three bars across a frame 1200 wide
 }
