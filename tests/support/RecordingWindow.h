@@ -1,41 +1,38 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 namespace testing_support {
 
-// A plain window of the test's own that records every message it gets and paints nothing
-// (each WM_PAINT is validated). onMessage runs after a message is recorded.
-class RecordingWindow {
-public:
-    struct Message {
-        UINT uMsg;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
+// Plain windows of the test's own: every message they get is added to one log, then handed to
+// onMessage. They paint nothing; whoever creates one destroys it.
+struct RecordingWindow {
+    static HWND Create(HWND hParent, DWORD dwStyle, const RECT& rc) {
+        const HINSTANCE hInstance = GetModuleHandleW(nullptr);
+        const WNDCLASSW wc = {0,       &Proc,   0,       0,       hInstance,
+                              nullptr, nullptr, nullptr, nullptr, L"KestrovaTestRecorder"};
+        RegisterClassW(&wc);
+        return CreateWindowExW(0, wc.lpszClassName, nullptr, dwStyle, rc.left, rc.top, rc.right - rc.left,
+                               rc.bottom - rc.top, hParent, nullptr, hInstance, nullptr);
+    }
+    static int Count(HWND hWnd, UINT uMsg) {
+        return static_cast<int>(std::count_if(
+            log.begin(), log.end(), [&](const MSG& msg) { return msg.hwnd == hWnd && msg.message == uMsg; }));
+    }
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+        const MSG msg = {hWnd, uMsg, wParam, lParam, 0, {}};
+        log.push_back(msg);
+        if (onMessage) {
+            onMessage(msg);
+        }
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
 
-    RecordingWindow(HWND hParent, DWORD dwStyle, const RECT& rc);
-    ~RecordingWindow();
-    RecordingWindow(const RecordingWindow&) = delete;
-    RecordingWindow& operator=(const RecordingWindow&) = delete;
-
-    // Null once the window is destroyed, by whoever destroyed it.
-    HWND hwnd() const { return m_hWnd; }
-    int Count(UINT uMsg) const;
-    std::vector<Message> Received(UINT uMsg) const;
-
-    std::function<void(UINT, WPARAM, LPARAM)> onMessage;
-
-    // The class background brush, which the modal window copies from its parent.
-    static HBRUSH ClassBrush();
-
-private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-
-    HWND m_hWnd = nullptr;
-    std::vector<Message> m_messages;
+    static inline std::vector<MSG> log;
+    static inline std::function<void(const MSG&)> onMessage;
 };
 
 } // namespace testing_support
