@@ -110,7 +110,7 @@ TEST(PluginStateThreads, ReadersSeeTheHandleListAndTheAccountNumberWhole) {
     const std::string texts[] = {std::string(300, 'a'), std::string(1000, 'b')};
     long torn = 0;
     // Many short lists: the dangerous moment is when a list moves to larger storage.
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 200; ++round) {
         BarHandleList list;
         SharedText text;
         text.Set(texts[0]);
