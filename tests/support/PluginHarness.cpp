@@ -1,48 +1,55 @@
 #include "support/PluginHarness.h"
 
+#include <sstream>
+
 namespace testing_support {
+
+namespace {
+
+std::string Line(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::ostringstream line;
+    line << std::hex << hWnd << ' ' << message << ' ' << wParam << ' ' << lParam << '\n';
+    return line.str();
+}
+
+} // namespace
 
 LoadedPlugin::LoadedPlugin(host::HostOptions options)
     : host(options), m_library(std::make_unique<host::PluginLibrary>(Env(L"KESTROVA_DLL"))) {}
 
 LoadedPlugin::~LoadedPlugin() {
-    if (m_bStarted && !m_bFreed) {
+    if (m_bStarted) {
         Free();
     }
     PumpMessages();
 }
 
-void LoadedPlugin::Start(int language) {
-    Load(language);
-    Init();
+void LoadedPlugin::Start(int language, bool nullHost) {
+    m_library->Entries().load(language);
+    m_library->Entries().init(nullHost ? nullptr : host.PluginManager());
     m_bStarted = true;
 }
 
 void LoadedPlugin::Free() {
     m_library->Entries().free();
-    m_bFreed = true;
+    m_bStarted = false;
 }
 
-bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg) {
-    return PeekMessageW(&msg, hWnd, uMsg, uMsg, PM_REMOVE) != 0;
-}
-
-int DrainPosted(HWND hWnd, UINT uMsg) {
-    int count = 0;
-    MSG msg;
-    while (TakePosted(hWnd, uMsg, msg)) {
-        ++count;
-    }
-    return count;
-}
-
-std::vector<PostedMessage> TakeAllPosted(UINT first, UINT last) {
-    std::vector<PostedMessage> taken;
+std::string TakePosted(UINT first, UINT last) {
+    std::string taken;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
-        taken.push_back(PostedMessage{msg.hwnd, msg.message, msg.wParam, msg.lParam});
+        taken += Line(msg.hwnd, msg.message, msg.wParam, msg.lParam);
     }
     return taken;
+}
+
+std::string OnceToEach(const std::vector<HWND>& bars, UINT message, LPARAM lParam) {
+    std::string expected;
+    for (HWND bar : bars) {
+        expected += Line(bar, message, 0, lParam);
+    }
+    return expected;
 }
 
 } // namespace testing_support

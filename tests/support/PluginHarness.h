@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -15,35 +16,21 @@ public:
     ~LoadedPlugin();
 
     bool Loaded() const { return m_library && m_library->Loaded(); }
-    void Load(int language) { m_library->Entries().load(language); }
-    void Init() { m_library->Entries().init(host.PluginManager()); }
-    void InitWith(void* pluginManager) { m_library->Entries().init(pluginManager); }
+    // OnPluginLoad, then OnPluginInit with the host's plug-in manager (or with null).
+    void Start(int language = 2052, bool nullHost = false);
     void Free();
-    // Load and Init in one go.
-    void Start(int language = 2052);
-    bool Freed() const { return m_bFreed; }
 
     host::TestHost host;
 
 private:
     std::unique_ptr<host::PluginLibrary> m_library;
     bool m_bStarted = false;
-    bool m_bFreed = false;
 };
 
-// The next message of a type posted to a window, taken from the queue without dispatching.
-bool TakePosted(HWND hWnd, UINT uMsg, MSG& msg);
-// How many messages of a type are waiting for a window; they are removed.
-int DrainPosted(HWND hWnd, UINT uMsg);
-
-struct PostedMessage {
-    HWND hWnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-// Every message in the range [first, last] waiting for this thread, whatever its window, in
-// the order it was posted; taken from the queue without dispatching.
-std::vector<PostedMessage> TakeAllPosted(UINT first, UINT last);
+// Every message in [first, last] waiting for this thread, taken from the queue without
+// dispatching: one "window message wParam lParam" line each, in posting order.
+std::string TakePosted(UINT first, UINT last);
+// What TakePosted gives when each bar, in order, got one such message and nothing else.
+std::string OnceToEach(const std::vector<HWND>& bars, UINT message, LPARAM lParam);
 
 } // namespace testing_support
