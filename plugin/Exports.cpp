@@ -103,15 +103,10 @@ void HOSTAPI CreateFundsBar() {
 }
 
 extern "C" void HOSTAPI OnPluginFree() {
+    // Each bar destroys its window before it goes, so nothing queued for it is delivered
+    // after the plug-in has let go of it.
     for (TKestrovaWnd* bar : g_vecWnds) {
-        if (bar) {
-            // The window goes first, so that no message can reach the deleted object and
-            // nothing queued for the bar is delivered after the plug-in has let go of it.
-            if (bar->m_hWnd) {
-                DestroyWindow(bar->m_hWnd);
-            }
-            delete bar;
-        }
+        delete bar;
     }
     g_vecWnds.clear();
     g_hValueFont.reset();
