@@ -2,8 +2,6 @@
 
 #include "host/TestHost.h"
 
-#include "host/Png.h"
-
 namespace testing_support {
 
 void PumpMessages() {
@@ -34,26 +32,20 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     return true;
 }
 
-Canvas::Canvas(int width, int height) : m_width(width), m_height(height) {
+namespace {
+HBITMAP MakeDibSection(int width, int height, std::uint32_t*& bits) {
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    m_dc = CreateCompatibleDC(nullptr);
-    m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    m_bits = static_cast<std::uint32_t*>(bits);
-    m_previous = SelectObject(m_dc, m_bitmap);
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<std::uint32_t*>(pixels);
+    return bitmap;
 }
+} // namespace
 
-Canvas::~Canvas() {
-    SelectObject(m_dc, m_previous);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_dc);
-}
+Canvas::Canvas(int width, int height)
+    : m_width(width), m_height(height), m_dc(CreateCompatibleDC(nullptr)),
+      m_bitmap(MakeDibSection(width, height, m_bits)), m_selected(m_dc.get(), m_bitmap.get()) {}
 
 COLORREF Canvas::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
@@ -65,10 +57,7 @@ COLORREF Canvas::Pixel(int x, int y) const {
 }
 
 void Canvas::Fill(COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT rc = {0, 0, m_width, m_height};
-    FillRect(m_dc, &rc, brush);
-    DeleteObject(brush);
+    FillSolid(m_dc.get(), RECT{0, 0, m_width, m_height}, colour);
 }
 
 int Canvas::Count(const RECT& rc, COLORREF colour) const {
@@ -82,25 +71,15 @@ int Canvas::Count(const RECT& rc, COLORREF colour) const {
 }
 
 int Canvas::CountOther(const RECT& rc, COLORREF colour) const {
-    int count = 0;
-    for (int y = rc.top; y < rc.bottom; ++y) {
-        for (int x = rc.left; x < rc.right; ++x) {
-            const COLORREF pixel = Pixel(x, y);
-            count += (pixel != colour && pixel != CLR_INVALID) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
-bool Canvas::SavePng(const std::wstring& path) const {
-    GdiFlush();
-    return host::WritePng(path, m_bits, m_width, m_height);
+    RECT inside = {};
+    const RECT all = {0, 0, m_width, m_height};
+    IntersectRect(&inside, &rc, &all);
+    return (inside.right - inside.left) * (inside.bottom - inside.top) - Count(inside, colour);
 }
 
 void CaptureWindow(HWND hWnd, Canvas& canvas) {
-    HDC windowDC = GetDC(hWnd);
-    BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), windowDC, 0, 0, SRCCOPY);
-    ReleaseDC(hWnd, windowDC);
+    WindowDC source(hWnd);
+    BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), source.get(), 0, 0, SRCCOPY);
     GdiFlush();
 }
 
@@ -113,17 +92,6 @@ std::string ExeDirA() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path);
     return dir.substr(0, dir.find_last_of('\\') + 1);
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size - 1));
-    return out;
 }
 
 std::wstring Wide(const std::string& utf8) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "toolkit/GdiHandle.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -19,11 +21,8 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 3000
 class Canvas {
 public:
     Canvas(int width, int height);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
 
-    HDC dc() const { return m_dc; }
+    HDC dc() const { return m_dc.get(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
     COLORREF Pixel(int x, int y) const;
@@ -32,15 +31,14 @@ public:
     int Count(const RECT& rc, COLORREF colour) const;
     // Pixels inside the rectangle whose colour differs from colour.
     int CountOther(const RECT& rc, COLORREF colour) const;
-    bool SavePng(const std::wstring& path) const;
 
 private:
     int m_width;
     int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
     std::uint32_t* m_bits = nullptr;
+    MemoryDCHandle m_dc;
+    BitmapHandle m_bitmap;
+    SelectScope m_selected;
 };
 
 // Copies what a window shows from its window DC (PrintWindow does not capture ours on Wine).
@@ -50,7 +48,6 @@ void CaptureWindow(HWND hWnd, Canvas& canvas);
 std::wstring ExeDir();
 std::string ExeDirA();
 
-std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& utf8);
 
 // Reads an environment variable, empty when unset.

@@ -35,7 +35,8 @@ TEST(WindowBase, TiesObjectAndWindowAndPassesResultsExceptMinusOne) {
     EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_APP + 1, 0, 0), 0);
     // A declined message gets the default processing's answer, never the -1 itself.
     EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_APP + 2, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_NCHITTEST, 0, 0), DefWindowProcW(probe.m_hWnd, WM_NCHITTEST, 0, 0));
+    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_NCHITTEST, 0, 0),
+              DefWindowProcW(probe.m_hWnd, WM_NCHITTEST, 0, 0));
 
     const HWND hWnd = probe.m_hWnd;
     DestroyWindow(hWnd);
