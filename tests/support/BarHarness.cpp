@@ -11,7 +11,9 @@ ConfigFolder::ConfigFolder() : m_dir(ExeDirA() + "config\\") {
     CreateDirectoryA(m_dir.c_str(), nullptr);
 }
 
-ConfigFolder::~ConfigFolder() { Clear(); }
+ConfigFolder::~ConfigFolder() {
+    Clear();
+}
 
 void ConfigFolder::Clear() const {
     for (const char* name : {"Kestrova.Show.pub", "Kestrova.Ignore.pub"}) {
@@ -55,7 +57,9 @@ TKestrovaWnd* BarTest::OpenBar(int width, int height) {
     return BarOf(hWnd);
 }
 
-TKestrovaWnd* BarTest::BarOf(HWND hWnd) { return dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hWnd)); }
+TKestrovaWnd* BarTest::BarOf(HWND hWnd) {
+    return dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hWnd));
+}
 
 std::vector<std::wstring> BarTest::ShownValues(const TKestrovaWnd& bar) {
     std::vector<std::wstring> values;
@@ -67,6 +71,16 @@ std::vector<std::wstring> BarTest::ShownValues(const TKestrovaWnd& bar) {
         }
     }
     return values;
+}
+
+void BarTest::PointAt(const TKestrovaWnd& bar, POINT pt) {
+    ClientToScreen(bar.m_hWnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+}
+
+void BarTest::ClickCell(TKestrovaWnd& bar, const RECT& cell) {
+    PointAt(bar, POINT{(cell.left + cell.right) / 2, 25});
+    SendMessageW(bar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
 }
 
 } // namespace testing_support

@@ -38,6 +38,10 @@ protected:
     void Settle() { PumpMessages(); }
     // The texts of the shown cells, left to right.
     static std::vector<std::wstring> ShownValues(const TKestrovaWnd& bar);
+    // Puts the real cursor on a point of the bar (client coordinates).
+    static void PointAt(const TKestrovaWnd& bar, POINT pt);
+    // Presses the left button in the middle of a cell, as the user does.
+    static void ClickCell(TKestrovaWnd& bar, const RECT& cell);
 
     host::TestHost host;
     ConfigFolder config;

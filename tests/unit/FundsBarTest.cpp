@@ -175,9 +175,7 @@ TEST_F(FundsBarPaint, WindowLightsTheDropCellUnderTheMouseUntilItLeaves) {
     ASSERT_NE(bar, nullptr);
     const RECT account = bar->m_rcAccount;
     ASSERT_GT(account.right, 0);
-    POINT centre = {(account.left + account.right) / 2, 45};
-    ClientToScreen(bar->m_hWnd, &centre);
-    SetCursorPos(centre.x, centre.y);
+    PointAt(*bar, POINT{(account.left + account.right) / 2, 45});
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
     UpdateWindow(bar->m_hWnd);
 
@@ -221,7 +219,7 @@ protected:
 TEST_F(ChineseBar, RightClickOffersTheColumnDialog) {
     TKestrovaWnd* bar = OpenBar(800, 50);
     ASSERT_NE(bar, nullptr);
-    SetCursorPos(100, 20);
+    PointAt(*bar, POINT{100, 20});
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &ReadOpenMenu);
     SendMessageW(bar->m_hWnd, WM_RBUTTONUP, 0, MAKELPARAM(100, 20));
     KillTimer(nullptr, timer);

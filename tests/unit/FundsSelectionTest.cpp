@@ -49,12 +49,6 @@ protected:
         }
         return names;
     }
-    static void ClickCell(TKestrovaWnd& bar, const RECT& cell) {
-        POINT pt = {(cell.left + cell.right) / 2, 25};
-        ClientToScreen(bar.m_hWnd, &pt);
-        SetCursorPos(pt.x, pt.y);
-        SendMessageW(bar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    }
     static bool NeedsRepaint(const TKestrovaWnd& bar) {
         return GetUpdateRect(bar.m_hWnd, nullptr, FALSE) != 0;
     }

@@ -49,7 +49,7 @@ TEST_F(BarResources, TenThousandPaintsOfAllColumnsLeaveNoGdiObject) {
     TKestrovaWnd* bar = OpenBar(2400, 50);
     ASSERT_NE(bar, nullptr);
     ShowEveryColumn(*bar);
-    SetCursorPos(5, 5);
+    PointAt(*bar, POINT{5, 5});
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
     Repaint(bar->m_hWnd, 20);
     const std::size_t before = FreeGdiSlots();
@@ -73,10 +73,7 @@ TEST_F(BarResources, TwoHundredBarsOpenedAndFreedLeaveNothing) {
             TKestrovaWnd* bar = OpenBar(600, 50);
             ASSERT_NE(bar, nullptr);
             // Each bar also shows its account list once.
-            POINT pt = {(bar->m_rcAccount.left + bar->m_rcAccount.right) / 2, 25};
-            ClientToScreen(bar->m_hWnd, &pt);
-            SetCursorPos(pt.x, pt.y);
-            SendMessageW(bar->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            ClickCell(*bar, bar->m_rcAccount);
             UpdateWindow(bar->m_pAccountList->m_hWnd);
             ShowWindow(bar->m_pAccountList->m_hWnd, SW_HIDE);
         }
