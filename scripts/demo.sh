@@ -10,6 +10,11 @@ shift
 export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
 
 if [ -z "${DISPLAY:-}" ]; then
+    # Nobody can see or close a window on a virtual display: unless told otherwise, run for a
+    # while and leave a picture of it.
+    case " $* " in *" --seconds "*) ;; *) set -- "$@" --seconds 10 ;; esac
+    case " $* " in *" --screenshot "*) ;; *) set -- "$@" --screenshot demo.png ;; esac
+    echo "demo: no DISPLAY, running on a virtual display: $*" >&2
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@"
 fi
 
