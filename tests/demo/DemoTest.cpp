@@ -25,8 +25,7 @@ TEST(DemoOptions, CommandLinesAreTakenOrRejectedWithTheOptionNamed) {
           L"4294967295"},
          L"1028 0 5 [Z:\\s.png] 4294967295"},
         {{L"--lang", L"1033", L"--lang", L"2052", L"--bars", L"16", L"--seed", L"0", L"--help"},
-         L"2052 16 0 [] 0 help"},
-    };
+         L"2052 16 0 [] 0 help"}};
     for (const auto& [args, expected] : good) {
         const auto& [o, error] = demo::ParseOptions(args);
         EXPECT_EQ(error + std::to_wstring(o.language) + L" " + std::to_wstring(o.bars) + L" " +
@@ -39,8 +38,7 @@ TEST(DemoOptions, CommandLinesAreTakenOrRejectedWithTheOptionNamed) {
         {L"--lang", L"0"},      {L"--bars", L"17"},   {L"--bars", L"-1"},
         {L"--bars", L"2x"},     {L"--seconds", L"0"}, {L"--seconds", L"5s"},
         {L"--seconds", L""},    {L"--seed", L"abc"},  {L"--seed", L"4294967296"},
-        {L"--screenshot", L""}, {L"--seed", L"+3"},   {L"bars"},
-    };
+        {L"--screenshot", L""}, {L"--seed", L"+3"},   {L"bars"}};
     for (const std::vector<std::wstring>& args : bad) {
         EXPECT_NE(demo::ParseOptions(args).error.find(args.front()), std::wstring::npos) << args.front();
     }
@@ -77,34 +75,25 @@ static void __cdecl RecordFunds(void*, const void* record) {
     ++g_count;
 }
 
-class DemoTerminal : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_count = 0;
-        spi[14] = reinterpret_cast<host::SlotFn>(&RecordFunds); // the only slot these tests reach
-        const host::SlotFn slot = (*static_cast<host::SlotFn**>(host.TradeData()))[host::slot::RegisterSpi];
-        reinterpret_cast<void(__cdecl*)(void*, void*)>(slot)(host.TradeData(), &spiObject);
-        ASSERT_TRUE(frame.Create(demo::FrameSettings{}));
-    }
-
+// The main frame and the feed, with the plug-in's side of the host played by the test.
+TEST(DemoTerminal, StacksBarsFeedsListedAccountsFromItsThreadAndAnswersFundsQueriesLater) {
     host::SlotFn spi[host::kTradeSpiSlots] = {};
+    spi[14] = reinterpret_cast<host::SlotFn>(&RecordFunds); // the only slot reached
     const host::SlotFn* spiObject = spi; // what the host calls: its first member points to the table
     demo::BackOffice office{17};
     host::TestHost host;
     demo::Feed feed{office, host};
     demo::DemoFrame frame{host, office, feed};
-};
+    const host::SlotFn slot = (*static_cast<host::SlotFn**>(host.TradeData()))[host::slot::RegisterSpi];
+    reinterpret_cast<void(__cdecl*)(void*, void*)>(slot)(host.TradeData(), &spiObject);
+    ASSERT_TRUE(frame.Create(demo::FrameSettings{}));
 
-TEST_F(DemoTerminal, AttachedBarsBecomeChildrenStackedFromTheTopAtTheClientWidth) {
     HWND bars[3]; // top-level with a caption and no size, as the plug-in makes them
     for (HWND& bar : bars) {
         bar = CreateWindowExW(0, L"STATIC", L"", WS_CAPTION, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         host.onAttach(bar);
     }
-    for (int width : {0, 700}) {
-        if (width) {
-            SetWindowPos(frame.Handle(), nullptr, 0, 0, width, 380, SWP_NOMOVE | SWP_NOZORDER);
-        }
+    for (int resized = 0; resized < 2; ++resized) { // children stacked at the client width
         RECT client = {}, rc = {};
         GetClientRect(frame.Handle(), &client);
         for (LONG i = 0; i < 3; ++i) {
@@ -115,26 +104,9 @@ TEST_F(DemoTerminal, AttachedBarsBecomeChildrenStackedFromTheTopAtTheClientWidth
             EXPECT_EQ((std::array<LONG, 4>{rc.left, rc.top, rc.right, rc.bottom}),
                       (std::array<LONG, 4>{0, i * 50, client.right, i * 50 + 50}));
         }
+        SetWindowPos(frame.Handle(), nullptr, 0, 0, 700, 380, SWP_NOMOVE | SWP_NOZORDER);
     }
-}
 
-TEST_F(DemoTerminal, FundsQueriesAreAnsweredLaterThroughTheFundsNotice) {
-    const auto& records = office.FundsOf(3);
-    host.onQueryFunds("8800304", "K04");
-    host.onQueryFunds("9999", "K09");
-    EXPECT_EQ(g_count, 0u); // not from inside the plug-in's call
-    testing_support::PumpMessages();
-    host.onQueryFunds("8800304", "K04"); // asked again, answered again
-    testing_support::PumpMessages();
-    ASSERT_EQ(g_count, 2 * demo::kCurrencyCount);
-    for (std::size_t i = 0; i < g_count; ++i) {
-        EXPECT_EQ(g_notices[i].first, records[i % demo::kCurrencyCount]);
-    }
-    // The host lists the records from then on, once.
-    EXPECT_EQ(host.funds, std::vector<void*>(records.begin(), records.end()));
-}
-
-TEST_F(DemoTerminal, TheFeedReportsListedAccountsFromItsOwnThread) {
     feed.Start(std::chrono::milliseconds(2));
     ASSERT_TRUE(testing_support::PumpUntil([] { return g_count >= 60; }, 10000));
     feed.Stop();
@@ -144,6 +116,21 @@ TEST_F(DemoTerminal, TheFeedReportsListedAccountsFromItsOwnThread) {
         accounts.insert(host::RecordStore::Text(g_notices[i].first, host::kFundsAccountOffset));
     }
     EXPECT_EQ(accounts, (std::set<std::string>{"8800101", "8800102"}));
+
+    g_count = 0;
+    host.onQueryFunds("8800304", "K04");
+    host.onQueryFunds("9999", "K09");
+    EXPECT_EQ(g_count, 0u); // not from inside the plug-in's call
+    testing_support::PumpMessages();
+    host.onQueryFunds("8800304", "K04"); // asked again, answered again
+    testing_support::PumpMessages();
+    const auto& records = office.FundsOf(3);
+    ASSERT_EQ(g_count, 2 * demo::kCurrencyCount);
+    for (std::size_t i = 0; i < g_count; ++i) {
+        EXPECT_EQ(g_notices[i].first, records[i % demo::kCurrencyCount]);
+    }
+    // The host lists the records from then on, once.
+    EXPECT_EQ(host.funds, std::vector<void*>(records.begin(), records.end()));
 }
 
 // Runs the demo as a person would, with the real plug-in, for two seconds and with the bars
@@ -153,9 +140,9 @@ static std::ptrdiff_t BackgroundShownWith(const wchar_t* bars) {
     std::replace(exe.begin(), exe.end(), L'/', L'\\');
     const std::wstring shot = testing_support::ExeDir() + L"demo-" + bars + L".png";
     // The demo itself fails when the capture does not show the pixels of the bars it holds.
-    const auto code = _wspawnl(_P_WAIT, exe.c_str(), exe.c_str(), L"--seconds", L"2", L"--bars", bars,
-                               L"--seed", L"11", L"--lang", L"1033", L"--screenshot", shot.c_str(), nullptr);
-    EXPECT_EQ(code, 0) << "--bars " << bars;
+    EXPECT_EQ(0, _wspawnl(_P_WAIT, exe.c_str(), exe.c_str(), L"--seconds", L"2", L"--bars", bars, L"--seed",
+                          L"11", L"--lang", L"1033", L"--screenshot", shot.c_str(), nullptr))
+        << bars;
     std::ifstream file(shot.c_str(), std::ios::binary);
     const std::string png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));

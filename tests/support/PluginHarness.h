@@ -4,33 +4,57 @@
 #include "host/TestHost.h"
 #include "support/TestSupport.h"
 
-#include <memory>
-#include <string>
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
 
-class LoadedPlugin {
-public:
-    explicit LoadedPlugin(host::HostOptions options = {});
-    ~LoadedPlugin();
-
-    bool Loaded() const { return m_library && m_library->Loaded(); }
+struct LoadedPlugin {
+    explicit LoadedPlugin(host::HostOptions options = {}) : host(options) {}
+    ~LoadedPlugin() {
+        Free();
+        PumpMessages();
+    }
     // OnPluginLoad, then OnPluginInit with the host's plug-in manager (or with null).
-    void Start(int language = 2052, bool nullHost = false);
-    void Free();
+    void Start(int language = 2052, bool nullHost = false) {
+        ASSERT_TRUE(library.Loaded());
+        library.Entries().load(language);
+        library.Entries().init(nullHost ? nullptr : host.PluginManager());
+        started = true;
+    }
+    void Free() {
+        if (std::exchange(started, false)) {
+            library.Entries().free();
+        }
+    }
 
     host::TestHost host;
-
-private:
-    std::unique_ptr<host::PluginLibrary> m_library;
-    bool m_bStarted = false;
+    host::PluginLibrary library{Env(L"KESTROVA_DLL")};
+    bool started = false;
 };
 
-// Every message in [first, last] waiting for this thread, taken from the queue without
-// dispatching: one "window message wParam lParam" line each, in posting order.
-std::string TakePosted(UINT first, UINT last);
-// What TakePosted gives when each bar, in order, got one such message and nothing else.
-std::string OnceToEach(const std::vector<HWND>& bars, UINT message, LPARAM lParam);
+// Window, message, wParam and lParam of posted messages, in posting order.
+using Posted = std::vector<std::tuple<HWND, UINT, WPARAM, LPARAM>>;
+
+// Every funds bar message waiting for this thread, taken from the queue without dispatching.
+inline Posted TakeBarMessages() {
+    Posted taken;
+    for (MSG m; PeekMessageW(&m, nullptr, WM_USER + 110, WM_USER + 113, PM_REMOVE);) {
+        taken.emplace_back(m.hwnd, m.message, m.wParam, m.lParam);
+    }
+    return taken;
+}
+
+// What TakeBarMessages gives when each window, in order, got one such message and nothing else.
+inline Posted OnceToEach(const std::vector<HWND>& windows, UINT message, LPARAM lParam) {
+    Posted expected;
+    for (HWND hWnd : windows) {
+        expected.emplace_back(hWnd, message, 0, lParam);
+    }
+    return expected;
+}
 
 } // namespace testing_support
