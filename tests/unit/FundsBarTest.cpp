@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <sstream>
 
-using host::Funds;
 using testing_support::BarTest;
 using testing_support::Canvas;
 
@@ -20,26 +19,20 @@ constexpr COLORREF kColoured = RGB(243, 203, 8);
 constexpr COLORREF kPlain = RGB(235, 229, 190);
 
 // Text is anti-aliased: count pixels close to a colour.
-int CountNear(const Canvas& canvas, const RECT& rc, COLORREF colour) {
+int CountNear(const Canvas& canvas, const RECT& rc, COLORREF c) {
     int count = 0;
-    for (int y = rc.top; y < rc.bottom; ++y) {
-        for (int x = rc.left; x < rc.right; ++x) {
-            const COLORREF p = canvas.Pixel(x, y);
-            count += std::abs(GetRValue(p) - GetRValue(colour)) <= 24 &&
-                     std::abs(GetGValue(p) - GetGValue(colour)) <= 24 &&
-                     std::abs(GetBValue(p) - GetBValue(colour)) <= 24;
-        }
+    for (int i = 0, w = rc.right - rc.left; i < w * (rc.bottom - rc.top); ++i) {
+        const COLORREF p = canvas.Pixel(rc.left + i % w, rc.top + i / w);
+        count += std::max({std::abs(GetRValue(p) - GetRValue(c)), std::abs(GetGValue(p) - GetGValue(c)),
+                           std::abs(GetBValue(p) - GetBValue(c))}) <= 24;
     }
     return count;
 }
 
-struct Cell {
-    int id;
-    std::wstring title, value;
-};
-
-// Left edges of the cells and the right edge of the last, from the texts' measured widths.
-std::vector<int> CellEdges(const std::vector<Cell>& cells) {
+// Left edges of the cells and the right edge of the last, from the texts' measured widths;
+// the first `marked` cells' titles leave room for a drop mark.
+std::vector<int> CellEdges(const std::vector<std::wstring>& titles, const std::vector<std::wstring>& values,
+                           std::size_t marked) {
     Canvas measure(1, 1);
     auto width = [&](HFONT font, const std::wstring& text) {
         SelectScope selected(measure.dc(), font);
@@ -48,9 +41,9 @@ std::vector<int> CellEdges(const std::vector<Cell>& cells) {
         return int(size.cx);
     };
     std::vector<int> edges = {0};
-    for (const Cell& cell : cells) {
-        const int tw = width(g_hTextFont.get(), cell.title) + (cell.id <= 1 ? 19 : 0);
-        edges.push_back(edges.back() + 20 + std::max(tw, width(g_hValueFont.get(), cell.value)));
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const int tw = width(g_hTextFont.get(), titles[i]) + (i < marked ? 19 : 0);
+        edges.push_back(edges.back() + 20 + std::max(tw, width(g_hValueFont.get(), values[i])));
     }
     return edges;
 }
@@ -61,140 +54,86 @@ bool IsSeparatorAt(const Canvas& canvas, int x) {
            canvas.Pixel(x, 45) != kSeparator;
 }
 
-int CountSeparators(const Canvas& canvas) {
-    int count = 0;
-    for (int x = 0; x < canvas.width(); ++x) {
-        count += IsSeparatorAt(canvas, x);
-    }
-    return count;
+using FundsBarPaint = testing_support::FundsTest;
+
+void Paint(TKestrovaWnd& bar, Canvas& canvas) {
+    canvas.Fill(kBackground);
+    bar.DrawBar(canvas.dc(), RECT{0, 0, canvas.width(), canvas.height()});
+    GdiFlush();
 }
-
-// The given columns (id, shown, coloured) first, then every other id hidden.
-std::string LayoutOf(const std::vector<std::tuple<int, bool, bool>>& front) {
-    std::ostringstream ini;
-    ini << "[Kestrova]\r\n";
-    std::vector<bool> placed(36, false);
-    int position = 0;
-    for (const auto& [id, shown, coloured] : front) {
-        ini << position++ << "=" << id << "|" << shown << "|" << coloured << "\r\n";
-        placed[id] = true;
-    }
-    for (int id = 0; id < 36; ++id) {
-        if (!placed[id]) {
-            ini << position++ << "=" << id << "|0|0\r\n";
-        }
-    }
-    return ini.str();
-}
-
-class FundsBarPaint : public BarTest {
-protected:
-    void SetUp() override {
-        BarTest::SetUp();
-        host.accounts.push_back(host.store.MakeAccount("K1", "1001"));
-        host.funds.push_back(host.store.MakeFunds("1001", "Base",
-                                                  {{Funds::Balance, 1234.5},
-                                                   {Funds::Value, 2000.0},
-                                                   {Funds::ExchangeFee, -3.25},
-                                                   {Funds::NetPnl, 10.0},
-                                                   {Funds::PnlRate, 0.1234},
-                                                   {Funds::RiskRate, 0.1234}}));
-    }
-
-    static void Paint(TKestrovaWnd& bar, Canvas& canvas) {
-        canvas.Fill(kBackground);
-        bar.DrawBar(canvas.dc(), RECT{0, 0, canvas.width(), canvas.height()});
-        GdiFlush();
-    }
-};
 
 } // namespace
 
-TEST_F(FundsBarPaint, DefaultLayoutDrawsTenCellsAtTheirMeasuredWidths) {
-    TKestrovaWnd* bar = OpenBar();
+TEST_F(FundsBarPaint, DefaultLayoutDrawsTenMeasuredCellsAndLightsTheDropCellUnderTheMouse) {
+    TKestrovaWnd* bar = OpenBar(1600, 50);
     ASSERT_NE(bar, nullptr);
     Canvas canvas(1600, 50);
     Paint(*bar, canvas);
-
-    const std::vector<Cell> cells = {{0, L"Account No.", L"1001"},
-                                     {1, L"Currency", L"Base"},
-                                     {3, L"Account Balance", L"1234.50"},
-                                     {4, L"Account Value", L"2000.00"},
-                                     {8, L"Exchange Fee", L"-3.25"},
-                                     {19, L"Net PnL", L"10.00"},
-                                     {20, L"PnL%", L"12.34%"},
-                                     {21, L"Unrealized PnL", L"0.00"},
-                                     {25, L"Adjustment", L"0.00"},
-                                     {26, L"Risk%", L"0.12"}};
-    const std::vector<int> edges = CellEdges(cells);
-    EXPECT_EQ(CountSeparators(canvas), 9);
-    EXPECT_FALSE(IsSeparatorAt(canvas, edges[0]));
-    for (std::size_t i = 0; i < cells.size(); ++i) {
+    const std::vector<int> edges = CellEdges(
+        {L"Account No.", L"Currency", L"Account Balance", L"Account Value", L"Exchange Fee", L"Net PnL",
+         L"PnL%", L"Unrealized PnL", L"Adjustment", L"Risk%"},
+        {L"1001", L"Base", L"1234.50", L"2000.00", L"-3.25", L"10.00", L"12.34%", L"0.00", L"0.00", L"0.12"},
+        2);
+    // Nine separators and nothing else of their colour below the drop marks.
+    EXPECT_EQ(canvas.Count(RECT{0, 20, 1600, 50}, kSeparator), 9 * 25);
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
         EXPECT_EQ(IsSeparatorAt(canvas, edges[i]), i > 0) << "cell " << i << " at " << edges[i];
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 0, edges[i + 1], 24}, kTitle), 0) << "title " << i;
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 28, edges[i + 1], 50}, kPlain), 0) << "value " << i;
     }
     EXPECT_EQ(CountNear(canvas, RECT{0, 0, 1600, 50}, kColoured), 0);
     EXPECT_EQ(canvas.CountOther(RECT{edges.back() + 1, 0, 1600, 50}, kBackground), 0);
-
     // Drop marks of the first two cells: two strokes meeting 15 pixels down.
-    for (int cell = 0; cell < 2; ++cell) {
-        const int a = edges[cell + 1] - 14;
-        EXPECT_EQ(canvas.Pixel(a + 2, 12), kSeparator);
-        EXPECT_EQ(canvas.Pixel(a + 5, 15), kSeparator);
-        EXPECT_EQ(canvas.Pixel(a + 8, 12), kSeparator);
+    for (int right : {edges[1] - 14, edges[2] - 14}) {
+        EXPECT_EQ(canvas.Pixel(right + 2, 12), kSeparator);
+        EXPECT_EQ(canvas.Pixel(right + 5, 15), kSeparator);
+        EXPECT_EQ(canvas.Pixel(right + 8, 12), kSeparator);
     }
     const RECT account = {edges[0], 0, edges[1], 50}, currency = {edges[1], 0, edges[2], 50};
     EXPECT_TRUE(EqualRect(&bar->m_rcAccount, &account));
     EXPECT_TRUE(EqualRect(&bar->m_rcCurrency, &currency));
-}
 
-TEST_F(FundsBarPaint, StoredLayoutAndIgnoreFileDecideTheCells) {
-    // Position 0 is hidden, so even the first visible cell has a separator on its left.
-    config.WriteLayout(LayoutOf({{5, false, false}, {26, true, true}, {3, true, false}, {8, true, false}}));
-    config.WriteIgnore("[Kestrova]\r\nignorecol=8||\r\n");
-    TKestrovaWnd* bar = OpenBar();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->m_vecSettings[3].nColId, 8);
-    EXPECT_TRUE(bar->m_vecSettings[3].bIgnored);
-    EXPECT_FALSE(bar->m_vecSettings[3].bShow);
-
-    Canvas canvas(1200, 50);
-    Paint(*bar, canvas);
-    const std::vector<int> edges = CellEdges({{26, L"Risk%", L"0.12"}, {3, L"Account Balance", L"1234.50"}});
-    EXPECT_TRUE(IsSeparatorAt(canvas, edges[0]));
-    EXPECT_TRUE(IsSeparatorAt(canvas, edges[1]));
-    // Two separators and no drop mark: the account and currency columns are hidden.
-    EXPECT_EQ(canvas.Count(RECT{0, 0, 1200, 50}, kSeparator), 80);
-    EXPECT_GT(CountNear(canvas, RECT{edges[0] + 1, 28, edges[1], 50}, kColoured), 0);
-    EXPECT_EQ(CountNear(canvas, RECT{edges[1] + 1, 28, edges[2], 50}, kColoured), 0);
-}
-
-TEST_F(FundsBarPaint, WindowLightsTheDropCellUnderTheMouseUntilItLeaves) {
-    TKestrovaWnd* bar = OpenBar(1000, 50);
-    ASSERT_NE(bar, nullptr);
-    const RECT account = bar->m_rcAccount;
-    ASSERT_GT(account.right, 0);
+    // The window itself paints the cell under the mouse dark until the mouse leaves.
     PointAt(*bar, POINT{(account.left + account.right) / 2, 45});
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
     UpdateWindow(bar->m_hWnd);
-
-    Canvas canvas(1000, 50);
     testing_support::CaptureWindow(bar->m_hWnd, canvas);
     EXPECT_GT(canvas.Count(account, RGB(0, 0, 0)), 200);
-    EXPECT_EQ(canvas.Count(bar->m_rcCurrency, RGB(0, 0, 0)), 0);
-    EXPECT_GT(canvas.Count(RECT{account.right + 1, 0, 1000, 50}, kBackground), 1000);
-
+    EXPECT_EQ(canvas.Count(currency, RGB(0, 0, 0)), 0);
+    EXPECT_GT(canvas.Count(RECT{account.right + 1, 0, 1600, 50}, kBackground), 1000);
     SendMessageW(bar->m_hWnd, WM_MOUSELEAVE, 0, 0);
     UpdateWindow(bar->m_hWnd);
     testing_support::CaptureWindow(bar->m_hWnd, canvas);
     EXPECT_EQ(canvas.Count(account, RGB(0, 0, 0)), 0);
 }
 
+TEST_F(FundsBarPaint, StoredLayoutAndIgnoreFileDecideTheCells) {
+    // Position 0 is hidden, so even the first visible cell has a separator on its left.
+    std::string layout = "[Kestrova]\r\n0=5|0|0\r\n1=26|1|1\r\n2=3|1|0\r\n3=8|1|0\r\n";
+    for (int id = 0, key = 4; id < 36; ++id) {
+        if (id != 5 && id != 26 && id != 3 && id != 8) {
+            layout += std::to_string(key++) + "=" + std::to_string(id) + "|0|0\r\n";
+        }
+    }
+    config.Write("Kestrova.Show.pub", layout);
+    config.Write("Kestrova.Ignore.pub", "[Kestrova]\r\nignorecol=8||\r\n");
+    TKestrovaWnd* bar = OpenBar();
+    ASSERT_NE(bar, nullptr);
+
+    Canvas canvas(1200, 50);
+    Paint(*bar, canvas);
+    const std::vector<int> edges = CellEdges({L"Risk%", L"Account Balance"}, {L"0.12", L"1234.50"}, 0);
+    EXPECT_TRUE(IsSeparatorAt(canvas, edges[0]));
+    EXPECT_TRUE(IsSeparatorAt(canvas, edges[1]));
+    // Two separators, no third for the ignored cell and no drop mark: account and currency are hidden.
+    EXPECT_EQ(canvas.Count(RECT{0, 0, 1200, 50}, kSeparator), 80);
+    EXPECT_GT(CountNear(canvas, RECT{edges[0] + 1, 28, edges[1], 50}, kColoured), 0);
+    EXPECT_EQ(CountNear(canvas, RECT{edges[1] + 1, 28, edges[2], 50}, kColoured), 0);
+}
+
 namespace {
 
-std::wstring g_menuText;
-UINT g_menuId = 0;
+std::wstring g_menu; // the open menu's only item, as "text/id"
 
 // Runs inside the menu's own loop: reads the open popup menu, then closes it.
 void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
@@ -203,48 +142,39 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
         const HMENU hMenu = reinterpret_cast<HMENU>(SendMessageW(hMenuWnd, MN_GETHMENU, 0, 0));
         wchar_t text[64] = {};
         GetMenuStringW(hMenu, 0, text, 64, MF_BYPOSITION);
-        g_menuText = GetMenuItemCount(hMenu) == 1 ? text : L"?";
-        g_menuId = GetMenuItemID(hMenu, 0);
+        g_menu =
+            GetMenuItemCount(hMenu) == 1 ? text + (L"/" + std::to_wstring(GetMenuItemID(hMenu, 0))) : L"?";
         EndMenu();
     }
 }
 
-class ChineseBar : public BarTest {
-protected:
+struct ChineseBar : BarTest {
     ChineseBar() : BarTest(2052) {}
 };
 
 } // namespace
 
-TEST_F(ChineseBar, RightClickOffersTheColumnDialog) {
+TEST_F(ChineseBar, OffersTheColumnDialogAndDrawsRealGlyphs) {
     TKestrovaWnd* bar = OpenBar(800, 50);
     ASSERT_NE(bar, nullptr);
     PointAt(*bar, POINT{100, 20});
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &ReadOpenMenu);
     SendMessageW(bar->m_hWnd, WM_RBUTTONUP, 0, MAKELPARAM(100, 20));
     KillTimer(nullptr, timer);
-    EXPECT_EQ(g_menuText, L"配置列头");
-    EXPECT_EQ(g_menuId, 101u);
-}
+    EXPECT_EQ(g_menu, L"配置列头/101");
 
-TEST_F(ChineseBar, TitlesDrawRealGlyphs) {
-    TKestrovaWnd* bar = OpenBar(1200, 50);
-    ASSERT_NE(bar, nullptr);
     EXPECT_STREQ(bar->m_vecSettings[0].szTitle, L"资金帐号");
     // A missing glyph would draw the same box for two different characters.
-    Canvas first(24, 24), second(24, 24);
-    for (auto [canvas, text] : {std::pair{&first, L"资"}, std::pair{&second, L"金"}}) {
-        canvas->Fill(RGB(255, 255, 255));
-        SelectScope font(canvas->dc(), g_hTextFont.get());
-        TextOutW(canvas->dc(), 2, 2, text, 1);
-    }
+    Canvas glyphs(48, 24);
+    glyphs.Fill(RGB(255, 255, 255));
+    SelectScope font(glyphs.dc(), g_hTextFont.get());
+    TextOutW(glyphs.dc(), 2, 2, L"资", 1);
+    TextOutW(glyphs.dc(), 26, 2, L"金", 1);
     GdiFlush();
     int differing = 0;
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 24; ++x) {
-            differing += first.Pixel(x, y) != second.Pixel(x, y);
-        }
+    for (int i = 0; i < 24 * 24; ++i) {
+        differing += glyphs.Pixel(i % 24, i / 24) != glyphs.Pixel(24 + i % 24, i / 24);
     }
-    EXPECT_GT(first.CountOther(RECT{0, 0, 24, 24}, RGB(255, 255, 255)), 10);
+    EXPECT_GT(glyphs.CountOther(RECT{0, 0, 24, 24}, RGB(255, 255, 255)), 10);
     EXPECT_GT(differing, 10);
 }
