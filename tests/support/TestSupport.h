@@ -1,21 +1,20 @@
 #pragma once
+#include "host/TestHost.h"
 #include "toolkit/GdiHandle.h"
-
-#include <windows.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace testing_support {
 
 // Dispatches every message waiting for this thread's windows.
 void PumpMessages();
-// Pumps for the given time.
-void PumpFor(DWORD milliseconds);
 // Pumps until the condition holds or the time runs out; returns the condition.
 bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 3000);
+inline void PumpFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
 
 // A 32-bit top-down pixel buffer, also usable as a device context to draw into.
 class Canvas {
@@ -25,16 +24,15 @@ public:
     HDC dc() const { return m_dc.get(); }
     int width() const { return m_width; }
     int height() const { return m_height; }
+    // CLR_INVALID outside the canvas.
     COLORREF Pixel(int x, int y) const;
-    void Fill(COLORREF colour);
-    // Pixels of colour inside the rectangle.
-    int Count(const RECT& rc, COLORREF colour) const;
-    // Pixels inside the rectangle whose colour differs from colour.
-    int CountOther(const RECT& rc, COLORREF colour) const;
+    void Fill(COLORREF colour) { FillSolid(m_dc.get(), RECT{0, 0, m_width, m_height}, colour); }
+    // Pixels of the canvas inside the rectangle of colour, or with other of any other colour.
+    int Count(const RECT& rc, COLORREF colour, bool other = false) const;
+    int CountOther(const RECT& rc, COLORREF colour) const { return Count(rc, colour, true); }
 
 private:
-    int m_width;
-    int m_height;
+    int m_width, m_height;
     std::uint32_t* m_bits = nullptr;
     MemoryDCHandle m_dc;
     BitmapHandle m_bitmap;
@@ -45,7 +43,9 @@ private:
 void CaptureWindow(HWND hWnd, Canvas& canvas);
 
 // Directory of the test program, with a trailing backslash.
-std::wstring ExeDir();
+inline std::wstring ExeDir() {
+    return host::ExeDirectory();
+}
 std::string ExeDirA();
 
 std::wstring Wide(const std::string& utf8);
