@@ -66,10 +66,12 @@ private:
     HGDIOBJ m_previous;
 };
 
-// GetDC/ReleaseDC pair. A null window gives the screen's context.
+// GetDC (or GetWindowDC) and ReleaseDC pair. A null window gives the screen's context.
 class WindowDC {
 public:
-    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_dc(GetDC(hWnd)) {}
+    enum class Area { Client, WholeWindow };
+    explicit WindowDC(HWND hWnd, Area area = Area::Client)
+        : m_hWnd(hWnd), m_dc(area == Area::Client ? GetDC(hWnd) : GetWindowDC(hWnd)) {}
     ~WindowDC() {
         if (m_dc) {
             ReleaseDC(m_hWnd, m_dc);

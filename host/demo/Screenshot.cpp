@@ -9,24 +9,6 @@ namespace demo {
 
 namespace {
 
-// GetWindowDC/ReleaseDC pair: the whole window, not only its client area.
-class WholeWindowDC {
-public:
-    explicit WholeWindowDC(HWND hWnd) : m_hWnd(hWnd), m_dc(GetWindowDC(hWnd)) {}
-    ~WholeWindowDC() {
-        if (m_dc) {
-            ReleaseDC(m_hWnd, m_dc);
-        }
-    }
-    WholeWindowDC(const WholeWindowDC&) = delete;
-    WholeWindowDC& operator=(const WholeWindowDC&) = delete;
-    HDC get() const { return m_dc; }
-
-private:
-    HWND m_hWnd;
-    HDC m_dc;
-};
-
 std::uint32_t PixelOf(COLORREF colour) {
     return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
            (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
@@ -43,7 +25,7 @@ Image CaptureWindow(HWND hWnd) {
     const int width = rc.right - rc.left;
     const int height = rc.bottom - rc.top;
 
-    WholeWindowDC source(hWnd);
+    WindowDC source(hWnd, WindowDC::Area::WholeWindow);
     MemoryDCHandle memory(CreateCompatibleDC(source.get()));
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
