@@ -2,7 +2,7 @@
 // USER object behind is checked by the tests (BarResources), which fail on a single leak.
 #include "fundsbar/KestrovaWnd.h"
 #include "host/TestHost.h"
-#include "plugin/Exports.h"
+#include "plugin/entry/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
 

@@ -6,6 +6,7 @@
 #include "plugin/TextCodec.h"
 #include "plugin/Texts.h"
 #include "toolkit/MemDC.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>

@@ -8,14 +8,7 @@ IMainFrame* g_pMainFrame = nullptr;
 ITradeApi* g_pTradeApi = nullptr;
 ITradeData* g_pTradeData = nullptr;
 
-FontHandle g_hValueFont;
-FontHandle g_hTextFont;
-FontHandle g_hCaptionFont;
-BrushHandle g_hBorderBrush;
-BrushHandle g_hBackBrush;
-
 BarHandleList g_vecWndHandles;
-std::vector<TKestrovaWnd*> g_vecWnds;
 SharedText g_strUserNo;
 TTradeDataSpi g_TradeSpi;
 

@@ -1,13 +1,12 @@
 #pragma once
-// Process-wide state of the plug-in.
+// Process-wide state shared by the funds bars and the host's callbacks: the language, the
+// host's interfaces, the bars' window handles, the announced account number and the record
+// lists. The entry points fill it; the bar objects and the shared fonts are theirs.
 #include "plugin/HostInterfaces.h"
 #include "plugin/TradeData.h"
-#include "toolkit/GdiHandle.h"
 
 #include <string>
 #include <vector>
-
-class TKestrovaWnd;
 
 // Window handles of every funds bar created so far, in creation order. Appended on the
 // user-interface thread, read by host callbacks on any thread.
@@ -46,14 +45,7 @@ extern IMainFrame* g_pMainFrame;
 extern ITradeApi* g_pTradeApi;
 extern ITradeData* g_pTradeData;
 
-extern FontHandle g_hValueFont;
-extern FontHandle g_hTextFont;
-extern FontHandle g_hCaptionFont;
-extern BrushHandle g_hBorderBrush;
-extern BrushHandle g_hBackBrush;
-
 extern BarHandleList g_vecWndHandles;
-extern std::vector<TKestrovaWnd*> g_vecWnds;
 extern SharedText g_strUserNo;
 extern TTradeDataSpi g_TradeSpi;
 

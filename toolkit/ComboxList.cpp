@@ -1,6 +1,6 @@
 #include "toolkit/ComboxList.h"
 
-#include "plugin/PluginState.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/MemDC.h"
 #include "toolkit/ToolkitMessages.h"
 

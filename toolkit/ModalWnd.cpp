@@ -1,6 +1,6 @@
 #include "toolkit/ModalWnd.h"
 
-#include "plugin/PluginState.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/MemDC.h"
 
 namespace {
@@ -12,7 +12,8 @@ constexpr COLORREF kCloseColour = RGB(150, 150, 150);
 constexpr int kOwnAncestorLevels = 3;
 } // namespace
 
-TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle) : m_hParent(hParent) {
+TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame)
+    : m_hParent(hParent), m_pMainFrame(pMainFrame) {
     lstrcpynW(m_szTitle, szTitle ? szTitle : L"", kTitleChars);
 }
 
@@ -29,8 +30,8 @@ bool TModalWnd::DoModal() {
     CreateControls();
     m_bRunning = true;
     ShowWindow(m_hWnd, SW_SHOWNA);
-    if (g_pMainFrame) {
-        g_pMainFrame->OnModalBegin();
+    if (m_pMainFrame) {
+        m_pMainFrame->OnModalBegin();
     }
     PlaceWindow();
     RunLoop();
@@ -102,8 +103,8 @@ void TModalWnd::EndModal(int nResult) {
     m_nResult = nResult;
     m_bRunning = false;
     // The host hears of the end once, however many close paths fire.
-    if (bWasRunning && g_pMainFrame) {
-        g_pMainFrame->OnModalEnd();
+    if (bWasRunning && m_pMainFrame) {
+        m_pMainFrame->OnModalEnd();
     }
     if (m_hWnd) {
         DestroyWindow(m_hWnd);

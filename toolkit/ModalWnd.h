@@ -1,4 +1,5 @@
 #pragma once
+#include "plugin/HostInterfaces.h"
 #include "toolkit/IxFrm.h"
 
 // Borderless top-most window with a drawn caption and close box, run by its own message
@@ -7,7 +8,8 @@ class TModalWnd : public TIxFrm {
 public:
     static constexpr int kTitleChars = 40;
 
-    TModalWnd(HWND hParent, const wchar_t* szTitle);
+    // The main frame, when there is one, is told when the loop starts and ends.
+    TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame);
     ~TModalWnd() override;
 
     // Creates, shows and runs the window; true when it ended accepted.
@@ -24,6 +26,7 @@ public:
 
     wchar_t m_szTitle[kTitleChars] = {};
     HWND m_hParent = nullptr;
+    IMainFrame* m_pMainFrame = nullptr;
     RECT m_rcCaption = {};
     RECT m_rcClose = {};
     bool m_bCloseHot = false;

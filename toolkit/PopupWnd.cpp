@@ -1,6 +1,6 @@
 #include "toolkit/PopupWnd.h"
 
-#include "plugin/PluginState.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/MemDC.h"
 
 TPopupWnd::~TPopupWnd() {

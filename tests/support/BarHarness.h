@@ -3,8 +3,9 @@
 // host, with the "config" folder beside the test program emptied before and after.
 #include "fundsbar/KestrovaWnd.h"
 #include "host/TestHost.h"
-#include "plugin/Exports.h"
+#include "plugin/entry/Exports.h"
 #include "support/TestSupport.h"
+#include "toolkit/SharedDrawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "toolkit/ComboxList.h"
 
-#include "plugin/PluginState.h"
+#include "toolkit/SharedDrawing.h"
 #include "support/BarHarness.h"
 #include "support/RecordingWindow.h"
 #include "toolkit/ToolkitMessages.h"

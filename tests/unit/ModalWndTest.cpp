@@ -1,5 +1,6 @@
 #include "toolkit/ModalWnd.h"
 
+#include "plugin/PluginState.h"
 #include "support/BarHarness.h"
 #include "support/RecordingWindow.h"
 
@@ -15,7 +16,7 @@ constexpr POINT kOnClose = {285, 15}, kOnBody = {150, 120};
 // fails instead of hanging.
 class TestDialog : public TModalWnd {
 public:
-    explicit TestDialog(HWND hParent) : TModalWnd(hParent, L"HHHH") {}
+    explicit TestDialog(HWND hParent) : TModalWnd(hParent, L"HHHH", g_pMainFrame) {}
     void CreateControls() override {
         for (int i = 0; i < 4; ++i) {
             chain[i] =

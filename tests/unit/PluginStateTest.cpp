@@ -1,9 +1,10 @@
 // The plug-in's process-wide state seen from inside: shared fonts, the bars' lists and the
 // announced account number up to the free, the shared state across threads and the record
 // container. Each suite runs in a process of its own.
-#include "plugin/Exports.h"
+#include "plugin/entry/Exports.h"
 #include "plugin/FundsMessages.h"
 #include "plugin/PluginState.h"
+#include "toolkit/SharedDrawing.h"
 #include "support/PluginHarness.h"
 
 #include <atomic>

@@ -1,13 +1,16 @@
-#include "plugin/Exports.h"
+#include "plugin/entry/Exports.h"
 
 #include "fundsbar/KestrovaWnd.h"
 #include "plugin/PluginState.h"
 #include "toolkit/IxFrm.h"
+#include "toolkit/SharedDrawing.h"
 
 #include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
+
+std::vector<TKestrovaWnd*> g_vecWnds;
 
 namespace {
 
