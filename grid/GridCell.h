@@ -1,0 +1,80 @@
+#pragma once
+// The cells of the grid: each holds its text and look and paints itself into the grid's
+// off-screen context. Plain text cells, check box cells, combo cells edited in place through
+// the grid's one combo box, and header cells with a sort arrow.
+#include <windows.h>
+
+class TCombox;
+
+// Attribute bits of a GridItem's mask and of a cell's m_nMask.
+constexpr UINT GIF_TEXT = 0x001;
+constexpr UINT GIF_BKCOLOR = 0x010;
+constexpr UINT GIF_TEXTCOLOR = 0x020;
+constexpr UINT GIF_FONT = 0x040;
+constexpr UINT GIF_TEXTTOP = 0x080;
+constexpr UINT GIF_MARGIN = 0x100;
+constexpr UINT GIF_FORMAT = 0x200;
+constexpr UINT GIF_SELTEXTCOLOR = 0x400;
+
+// State bit of a cell painted as part of a selected row.
+constexpr UINT GCS_SELECTED = 0x2;
+
+constexpr int kCellTextChars = 260;
+
+class TGridCellBase {
+public:
+    TGridCellBase();
+    virtual ~TGridCellBase() = default;
+
+    // Paints the cell into rc (the grid's client coordinates); nothing when rc has no width.
+    virtual void Draw(HDC hDC, const RECT& rc);
+    // A left click at pt inside rc; true when the cell's value changed.
+    virtual bool OnClick(POINT pt, const RECT& rc);
+    // Shows the cell's in-place editor over rc; nothing for most cells.
+    virtual void BeginEdit(const RECT& rc);
+
+    // Takes over the text, the five colours, font, text top, margin, mask, format and state of
+    // another cell: what a cell keeps when it changes kind.
+    void CopyAttributes(const TGridCellBase& other);
+    bool IsSelected() const { return (m_nState & GCS_SELECTED) != 0; }
+
+    wchar_t m_szText[kCellTextChars] = {};
+    COLORREF m_crText = RGB(50, 50, 50);
+    COLORREF m_crSelText = RGB(255, 255, 255);
+    COLORREF m_crBack = RGB(243, 243, 243);
+    COLORREF m_crSelBack = RGB(50, 112, 195);
+    COLORREF m_crBorder = RGB(135, 135, 135);
+    LOGFONTW m_lfFont = {};
+    int m_nTextTop = 0;
+    int m_nMargin = 0;
+    UINT m_nMask = 0x3F9;
+    UINT m_nFormat = DT_CENTER | DT_VCENTER;
+    UINT m_nState = 0;
+};
+
+class TGridCellCheckbox : public TGridCellBase {
+public:
+    void Draw(HDC hDC, const RECT& rc) override;
+    // Toggles when pt lies on the box (its right and bottom edges excluded).
+    bool OnClick(POINT pt, const RECT& rc) override;
+    // The 15 x 15 box of a cell at rc: 5 pixels from its left edge, centred vertically.
+    static RECT BoxRect(const RECT& rc);
+
+    bool m_bChecked = false;
+};
+
+class TGridCellCombox : public TGridCellBase {
+public:
+    // Places, fills and shows m_pCombox over rc; nothing while the grid has lent none.
+    void BeginEdit(const RECT& rc) override;
+
+    TCombox* m_pCombox = nullptr; // the grid's editor, lent while this cell is edited
+    HWND m_hGrid = nullptr;       // the grid that made the cell
+};
+
+class TGridHeader : public TGridCellBase {
+public:
+    void Draw(HDC hDC, const RECT& rc) override;
+
+    int m_nSortArrow = 1; // 1 down, 0 up, -1 none
+};

@@ -1,0 +1,113 @@
+#pragma once
+// An owner-drawn, virtually scrolled grid: a header row, resizable columns and cells of
+// several kinds. It keeps cells only for the screen rows on view; when the vertical view moves
+// it tells its parent which rows are on view and the parent writes their cells again.
+// Rows are counted two ways: logical rows 0..m_nRows-1 (0 the header, r the owner's item
+// r-1) and screen rows 0..m_nPageRows-1 (0 always the header, k the logical row P + k at the
+// vertical scroll position P). Cells and row heights are kept by screen row; the current row,
+// the selection and every row in a notification are logical.
+#include "grid/GridCell.h"
+#include "toolkit/IxFrm.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCombox;
+
+// One cell; -1 in either field for none.
+struct GridCellId {
+    int row;
+    int col;
+};
+
+// Attributes for SetItem; mask says which apply (GIF_* of GridCell.h).
+struct GridItem {
+    int row; // screen row
+    int col;
+    wchar_t text[261];
+    int nTextTop;
+    int nMargin;
+    UINT mask;
+    UINT nFormat;
+    LOGFONTW lfFont;
+    COLORREF crBack;
+    COLORREF crText;
+    COLORREF crSelText;
+};
+
+// lParam of WM_NOTIFY: the vertical view after a move. The parent places its item nFirst on
+// screen row 1.
+struct GridViewRange {
+    HWND hwndFrom;
+    int nFirst;
+    int nLast;
+};
+
+// lParam of TCM_CELLCLICK.
+struct GridClickInfo {
+    int kind; // 0 left click, 1 right click, 2 double click on a cell that is not a combo cell
+    int row;  // logical row, -1 none
+    int col;  // -1 none
+};
+
+enum GridMouseMode { kGridIdle = 0, kGridResizing = 1, kGridOverBorder = 2, kGridHeaderDrag = 3 };
+enum GridCellKind { kGridCellHeader = 1, kGridCellCheckbox = 2, kGridCellCombox = 4 };
+
+class TGridCtrl : public TIxFrm {
+public:
+    TGridCtrl();
+    ~TGridCtrl() override;
+
+    // Creates the child window (class "GridCtrl", with both scroll bars) at 0 x 0; the parent
+    // moves it.
+    bool Create(HWND hParent);
+    LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // Fills rc with the background colour.
+    virtual void DrawBackground(HDC hDC, const RECT& rc);
+
+    // For the owner.
+    void SetColumnWidth(int col, int width);
+    void SetRowHeight(int row); // always 22 pixels
+    void UpdateScrollBars();
+    TGridCellBase* GetCell(int row, int col) const;
+    // Stores a cell at (screen row, column); a cell already there is destroyed first.
+    void SetCell(int row, int col, std::unique_ptr<TGridCellBase> cell);
+    // Replaces the cell at (screen row, column) by a new one of a GridCellKind, keeping its
+    // attributes; other kinds change nothing.
+    void SetCellType(int row, int col, int kind);
+    void SetItem(const GridItem* item);
+    void SetEditorItems(const std::vector<std::wstring>& items);
+
+    // Geometry: bands open at the top and left, closed at the bottom and right.
+    int GetTotalWidth() const;
+    int RowFromY(const POINT& pt) const;    // screen row, -1 none
+    int ColumnFromX(const POINT& pt) const; // column, -1 none
+    bool GetCellOrigin(int screenRow, int col, POINT* out) const;
+    GridCellId HitTest(const POINT& pt) const; // logical row
+    RECT GetCellRect(const GridCellId& id) const;
+    bool HitColumnBorder(const POINT& pt, int* col) const;
+    void EraseColumnWidth(int col);
+    int RowHeight(int screenRow) const; // stored, else 25
+    int ColumnWidth(int col) const;     // stored, else 100
+
+    COLORREF m_crBkgnd = RGB(240, 240, 240);
+    int m_nPageRows = 0;
+    int m_nRows = 0;
+    int m_nCols = 0;
+    bool m_bHScroll = false;
+    bool m_bVScroll = false;
+    int m_nMouseMode = kGridIdle;
+    bool m_bPressed = false;
+    std::map<int, int> m_rowHeights;
+    std::map<int, int> m_colWidths;
+    std::map<int, std::map<int, std::unique_ptr<TGridCellBase>>> m_cells;
+    GridCellId m_hoverCell = {-1, -1};
+    GridCellId m_resizeCell = {-1, -1};
+    GridCellId m_pressedCell = {-1, -1};
+    int m_nCurRow = -1;
+    std::vector<int> m_selRows;
+    std::unique_ptr<TCombox> m_pEditor;
+    GridCellId m_editCell = {-1, -1};
+};

@@ -1,0 +1,49 @@
+#pragma once
+#include "toolkit/ComboxList.h"
+#include "toolkit/IxFrm.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Drop-down choice box: shows the current text and a grey triangle, frames itself blue under
+// the mouse and opens its list under itself when clicked. A row chosen in the list becomes
+// the text and is reported to the parent with a posted TCM_SELCHANGED (wParam the row index,
+// lParam the combo's window). The text is never typed in.
+class TCombox : public TIxFrm {
+public:
+    TCombox();
+    ~TCombox() override;
+
+    // Creates the child window; the owner then places it, m_nHeight high.
+    bool Create(HWND hParent);
+    LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // The triangle area at the right edge of rcClient.
+    virtual void DrawDropButton(HDC hDC, const RECT& rcClient, HBRUSH hHoverBrush) const;
+    // Background, frame, triangle and text into dc, over the client rectangle.
+    void DrawCombox(HDC hDC, const RECT& rcClient) const;
+
+    void SetText(const std::wstring& text);
+    const wchar_t* GetText() const { return m_strText.c_str(); }
+    // Chooses a row without telling the parent; an index outside the rows changes nothing.
+    void SetCurSel(int nIndex);
+    // Creates the list on first use, sized to the combo's width and filled with its rows.
+    void EnsureList();
+
+    bool m_bHover = false;
+    HFONT m_hFont = nullptr;
+    std::wstring m_strText;
+    int m_nCurSel = -1;
+    std::vector<ComboItem> m_vecItems;
+    std::unique_ptr<TComboxList> m_pList;
+    int m_nHeight = 20;
+    int m_nButtonWidth = 14;
+
+private:
+    void OnPaint();
+    void OnMouseMove();
+    void OnLButtonDown(LPARAM lParam);
+    void OnMouseLeave();
+    // A row reported by the list: taken when it is one of ours, passed on in every case.
+    void SelectItem(int nIndex);
+};
