@@ -48,6 +48,39 @@ std::vector<int> CellEdges(const std::vector<std::wstring>& titles, const std::v
     return edges;
 }
 
+// First and last row (plus one) of a rectangle holding pixels close to a colour; {0, 0} when none.
+std::pair<int, int> InkRows(const Canvas& canvas, const RECT& rc, COLORREF c) {
+    std::pair<int, int> rows = {0, 0};
+    for (int y = rc.top; y < rc.bottom; ++y) {
+        if (CountNear(canvas, RECT{rc.left, y, rc.right, y + 1}, c) > 0) {
+            rows = {rows.second ? rows.first : y, y + 1};
+        }
+    }
+    return rows;
+}
+
+// The rows a single line of text covers when centred vertically between top and bottom as
+// DrawTextW centres it: its line box starts half the band's height minus half the font's
+// height below the top.
+std::pair<int, int> CentredInkRows(HFONT font, const std::wstring& text, COLORREF c, int top, int bottom) {
+    Canvas canvas(800, 80);
+    canvas.Fill(kBackground);
+    SelectScope selected(canvas.dc(), font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(canvas.dc(), &tm);
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    SetTextColor(canvas.dc(), c);
+    TextOutW(canvas.dc(), 5, top + (bottom - top) / 2 - tm.tmHeight / 2, text.c_str(), int(text.size()));
+    GdiFlush();
+    return InkRows(canvas, RECT{0, 0, 800, 80}, c);
+}
+
+// Both ends within a pixel: rounding of the centring may differ by one between systems.
+bool SameRows(std::pair<int, int> drawn, std::pair<int, int> expected) {
+    return expected.second > expected.first && std::abs(drawn.first - expected.first) <= 1 &&
+           std::abs(drawn.second - expected.second) <= 1;
+}
+
 // A line of separator colour from y 5 to 44 and no further.
 bool IsSeparatorAt(const Canvas& canvas, int x) {
     return canvas.Count(RECT{x, 5, x + 1, 45}, kSeparator) == 40 && canvas.Pixel(x, 4) != kSeparator &&
@@ -69,17 +102,26 @@ TEST_F(FundsBarPaint, DefaultLayoutDrawsTenMeasuredCellsAndLightsTheDropCellUnde
     ASSERT_NE(bar, nullptr);
     Canvas canvas(1600, 50);
     Paint(*bar, canvas);
-    const std::vector<int> edges = CellEdges(
-        {L"Account No.", L"Currency", L"Account Balance", L"Account Value", L"Exchange Fee", L"Net PnL",
-         L"PnL%", L"Unrealized PnL", L"Adjustment", L"Risk%"},
-        {L"1001", L"Base", L"1234.50", L"2000.00", L"-3.25", L"10.00", L"12.34%", L"0.00", L"0.00", L"0.12"},
-        2);
+    const std::vector<std::wstring> titles = {
+        L"Account No.", L"Currency", L"Account Balance", L"Account Value", L"Exchange Fee",
+        L"Net PnL",     L"PnL%",     L"Unrealized PnL",  L"Adjustment",    L"Risk%"};
+    const std::vector<std::wstring> values = {L"1001",  L"Base",   L"1234.50", L"2000.00", L"-3.25",
+                                              L"10.00", L"12.34%", L"0.00",    L"0.00",    L"0.12"};
+    const std::vector<int> edges = CellEdges(titles, values, 2);
     // Nine separators and nothing else of their colour below the drop marks.
     EXPECT_EQ(canvas.Count(RECT{0, 20, 1600, 50}, kSeparator), 9 * 25);
     for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
         EXPECT_EQ(IsSeparatorAt(canvas, edges[i]), i > 0) << "cell " << i << " at " << edges[i];
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 0, edges[i + 1], 24}, kTitle), 0) << "title " << i;
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 28, edges[i + 1], 50}, kPlain), 0) << "value " << i;
+        // Titles centred in the top 30 rows, values in the 30 rows from y 20.
+        const RECT cell = {edges[i] + 1, 0, edges[i + 1], 50};
+        EXPECT_TRUE(SameRows(InkRows(canvas, cell, kTitle),
+                             CentredInkRows(g_hTextFont.get(), titles[i], kTitle, 0, 30)))
+            << "title " << i;
+        EXPECT_TRUE(SameRows(InkRows(canvas, cell, kPlain),
+                             CentredInkRows(g_hValueFont.get(), values[i], kPlain, 20, 50)))
+            << "value " << i;
     }
     EXPECT_EQ(CountNear(canvas, RECT{0, 0, 1600, 50}, kColoured), 0);
     EXPECT_EQ(canvas.CountOther(RECT{edges.back() + 1, 0, 1600, 50}, kBackground), 0);
