@@ -4,6 +4,7 @@
 #include "plugin/PluginState.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
+#include "toolkit/TextWidths.h"
 
 #include <memory>
 #include <string>
@@ -73,4 +74,7 @@ private:
     void SetAccount(const char* text);
     POINT CursorInClient() const;
     void Invalidate() const;
+
+    TTextWidths m_titleWidths;
+    TTextWidths m_valueWidths;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 using testing_support::BarTest;
 using testing_support::Canvas;
@@ -147,6 +148,59 @@ TEST_F(FundsBarPaint, DefaultLayoutDrawsTenMeasuredCellsAndLightsTheDropCellUnde
     UpdateWindow(bar->m_hWnd);
     testing_support::CaptureWindow(bar->m_hWnd, canvas);
     EXPECT_EQ(canvas.Count(account, RGB(0, 0, 0)), 0);
+}
+
+TEST_F(FundsBarPaint, EveryPaintFollowsTheSettingsValuesAndFontsAsTheyAreNow) {
+    TKestrovaWnd* bar = OpenBar(1200, 50);
+    ASSERT_NE(bar, nullptr);
+    Canvas canvas(1200, 50);
+    // Whatever changes the settings, a record's figures or the fonts, and whether or not
+    // anything tells the bar, its next paint lays the cells out for what it shows then.
+    const std::vector<std::wstring> titles = {L"Account No.", L"Account Balance", L"Risk%"};
+    struct Step {
+        const char* change;
+        std::function<void()> apply;
+        std::vector<std::wstring> values;
+        bool coloured;
+    };
+    const Step steps[] = {
+        {"three columns shown",
+         [&] {
+             for (ColumnSetting& setting : bar->m_vecSettings) {
+                 setting.bShow = setting.nColId == 0 || setting.nColId == 3 || setting.nColId == 26;
+             }
+         },
+         {L"1001", L"1234.50", L"0.12"},
+         false},
+        {"balance changed in the record",
+         [&] { host::RecordStore::SetDouble(base1, host::Funds::Balance, 98765432.5); },
+         {L"1001", L"98765432.50", L"0.12"},
+         false},
+        {"balance coloured",
+         [&] { bar->m_vecSettings[3].bColor = true; },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+        {"larger value font",
+         [&] { g_hValueFont.reset(CreateFontW(34, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")); },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+        {"smaller title font",
+         [&] { g_hTextFont.reset(CreateFontW(10, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")); },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+    };
+    for (const Step& step : steps) {
+        step.apply();
+        InvalidateRect(bar->m_hWnd, nullptr, FALSE);
+        UpdateWindow(bar->m_hWnd);
+        testing_support::CaptureWindow(bar->m_hWnd, canvas);
+        const std::vector<int> edges = CellEdges(titles, step.values, 1);
+        EXPECT_TRUE(IsSeparatorAt(canvas, edges[1]) && IsSeparatorAt(canvas, edges[2])) << step.change;
+        EXPECT_EQ(canvas.Count(RECT{0, 20, 1200, 50}, kSeparator), 2 * 25) << step.change;
+        EXPECT_EQ(CountNear(canvas, RECT{edges[1] + 1, 28, edges[2], 50}, kColoured) > 0, step.coloured)
+            << step.change;
+        EXPECT_EQ(canvas.CountOther(RECT{edges[3] + 1, 0, 1200, 50}, kBackground), 0) << step.change;
+    }
 }
 
 TEST_F(FundsBarPaint, StoredLayoutAndIgnoreFileDecideTheCells) {
