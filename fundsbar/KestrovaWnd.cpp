@@ -363,7 +363,6 @@ void TKestrovaWnd::ChooseFundsRecord() {
             }
         }
     }
-    Invalidate();
 }
 
 void TKestrovaWnd::QueryAccountFunds() {
@@ -467,6 +466,7 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
         return;
     }
     const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, 260);
+    const ShownFunds before = Shown();
     if (bAccountList) {
         if (BarAccountNumber(text.c_str()) == m_szAccount) {
             return;
@@ -482,14 +482,22 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
         m_strCurrency = text;
     }
     SelectFunds();
+    RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnFundsChanged(const FundsRecord* record) {
+    const ShownFunds before = Shown();
     if (!IsEmptyFunds(record) && !FundsList().Contains(record)) {
         FundsList().Add(const_cast<FundsRecord*>(record));
     }
     EnsureAccount();
     ChooseFundsRecord();
+    // Notices come for every account to every bar, many a second: a bar repaints only for a
+    // record of the account it shows, whose figures or currencies may have moved.
+    if (record && FundsAccountKey(record) == m_szAccount) {
+        Invalidate();
+    }
+    RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnAccountsChanged() {
@@ -497,6 +505,8 @@ void TKestrovaWnd::OnAccountsChanged() {
     EnsureAccount();
     RefreshFundsList();
     SelectFunds();
+    // The records were read again: the shown one's figures may differ even where it is the same.
+    Invalidate();
 }
 
 void TKestrovaWnd::OnUserNoUpdate() {
@@ -504,6 +514,22 @@ void TKestrovaWnd::OnUserNoUpdate() {
     if (announced.empty()) {
         return;
     }
+    const ShownFunds before = Shown();
     SetAccount(announced.c_str());
     SelectFunds();
+    RepaintIfChanged(before);
+}
+
+TKestrovaWnd::ShownFunds TKestrovaWnd::Shown() const {
+    return ShownFunds{m_szAccount, m_pFunds};
+}
+
+void TKestrovaWnd::RepaintIfChanged(const ShownFunds& before) {
+    if (before.account == m_szAccount && before.pFunds == m_pFunds) {
+        return;
+    }
+    // At once, not at the next idle moment: one account's number must never stand beside
+    // another account's figures, not even until the queue empties.
+    Invalidate();
+    UpdateWindow(m_hWnd);
 }

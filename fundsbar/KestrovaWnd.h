@@ -69,6 +69,15 @@ private:
     void OnAccountsChanged();
     void OnUserNoUpdate();
 
+    // The account and the record whose figures the bar shows.
+    struct ShownFunds {
+        std::string account;
+        const FundsRecord* pFunds;
+    };
+    ShownFunds Shown() const;
+    // Repaints at once when the account or the record differs from before.
+    void RepaintIfChanged(const ShownFunds& before);
+
     void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
     void SetAccount(const char* text);
