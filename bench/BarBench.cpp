@@ -2,6 +2,8 @@
 // USER object behind is checked by the tests (BarResources), which fail on a single leak.
 #include "fundsbar/KestrovaWnd.h"
 #include "host/TestHost.h"
+#include "plugin/FundsMessages.h"
+#include "plugin/PluginState.h"
 #include "plugin/entry/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
@@ -136,10 +138,57 @@ double BenchNotices(int records) {
     return perNotice;
 }
 
+// Eight bars stacked on screen, each shown the account chosen for it; then notices, each
+// about a record whose figures just moved, handled to the end with every repaint they cause.
+double MicrosecondsPerNoticeWithRepaints(bool bShownByAll) {
+    host::TestHost host;
+    FillBackOffice(host, 64);
+    OnPluginLoad(1033);
+    OnPluginInit(host.PluginManager());
+    constexpr int kBars = 8;
+    for (int i = 0; i < kBars; ++i) {
+        const HWND hBar = host.OpenWindow();
+        const LONG_PTR style = GetWindowLongPtrW(hBar, GWL_STYLE);
+        SetWindowLongPtrW(hBar, GWL_STYLE, (style & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
+        SetWindowPos(hBar, HWND_TOP, 0, i * kBarHeight, 1200, kBarHeight, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+        // Accounts 0 to 7 with every bar on its own, or every bar on account 0.
+        g_strUserNo.Set(std::to_string(100000 + (bShownByAll ? 0 : i)));
+        SendMessageW(hBar, FBM_USERNOUPDATE, 0, 0);
+    }
+    testing_support::PumpMessages();
+    // The base record of account 0, or of account 8, which no bar shows.
+    void* record = host.funds[bShownByAll ? 0 : 4 * kBars];
+    const int notices = 400;
+    const double start = Now();
+    for (int i = 0; i < notices; ++i) {
+        host::RecordStore::SetDouble(record, host::Funds::Balance, 1000.0 + i);
+        host.SpiFundsNotice(record);
+        testing_support::PumpMessages();
+    }
+    const double perNotice = (Now() - start) / notices;
+    OnPluginFree();
+    testing_support::PumpMessages();
+    return perNotice;
+}
+
+void BenchNoticeReach() {
+    std::vector<double> unrelated, related, ratios;
+    for (int round = 0; round < 5; ++round) {
+        unrelated.push_back(MicrosecondsPerNoticeWithRepaints(false));
+        related.push_back(MicrosecondsPerNoticeWithRepaints(true));
+        ratios.push_back(unrelated.back() / related.back());
+    }
+    std::printf(
+        "funds notice to 8 bars with repaints: none showing its account %.1f us, all showing it %.1f us; "
+        "ratio %.3f (target well under 0.25)\n",
+        Median(unrelated), Median(related), Median(ratios));
+}
+
 } // namespace
 
 int main() {
     BenchPaint();
+    BenchNoticeReach();
     const int sizes[] = {100, 1000, 10000};
     double perNotice[3] = {};
     for (int i = 0; i < 3; ++i) {
