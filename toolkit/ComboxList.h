@@ -14,6 +14,12 @@ struct ComboItem {
 
 // Drop-down list: rows of "%-10s%-20s", at most 230 pixels high with a scroll bar beyond,
 // hot row under the mouse, the chosen row reported to the owner with TCM_SELCHANGED.
+//
+// Owners open it with DropDown and may close it with CloseUp. While it shows it never takes
+// activation or the keyboard focus, and it closes as drop-down lists do: on Escape, on a
+// click anywhere outside it, and when the application loses activation. A click on the cell
+// or box it was opened from only closes it; an owner that is sent such a click itself (no
+// click from the user is) tells it apart with IsDroppedDown.
 class TComboxList : public TPopupWnd {
 public:
     TComboxList();
@@ -24,6 +30,16 @@ public:
     virtual bool CreateList(HWND hOwner, int nMode);
     virtual void DrawItems(HDC hDC, const RECT& rcClient);
 
+    // Opens the list for the anchor rcAnchor, a rectangle in hAnchor's client coordinates
+    // (the cell or box that opens it): its top left corner at the anchor's bottom left, or,
+    // when the work area of the anchor's monitor has no room below, its bottom at the anchor's
+    // top; each nOverlap pixels over the anchor's edge; moved left where it would leave the
+    // work area on the right. Sized as SetPos sizes it, scrolled to the top.
+    void DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap = 0);
+    void CloseUp();
+    bool IsDroppedDown() const;
+
+    // Copies the rows; the scroll range follows them at once, even when the size does not.
     void SetItems(const std::vector<ComboItem>& items);
     // Height of a row: the font's LOGFONT height plus m_nRowExtra; 0 without a window.
     int RowHeight() const;
@@ -31,6 +47,8 @@ public:
     int MeasureWidth() const;
     // First row on view.
     int FirstVisibleRow() const;
+    // Rows that fit the list's height whole: the scroll bar's page.
+    int PageRows() const;
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
 
@@ -45,17 +63,30 @@ public:
     int m_nRowExtra = 10;
     int m_nMaxHeight = 230;
 
+    // While the list shows: whether a message the thread is about to handle closes it, and
+    // whether that message must then go no further.
+    bool ClosesOn(const MSG& msg);
+
 private:
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
     long long RowsHeight() const;
 
-    void OnSize();
+    // The size SetPos gives the list for the width and height an owner asks for.
+    SIZE ListSize(int nWidth, int nHeight) const;
+    // Range, page and visibility of the scroll bar for the rows and the height; back to the top.
+    void UpdateScrollBar();
+    void OnWindowPosChanged(const WINDOWPOS& pos);
+    bool IsOnAnchor(POINT ptScreen) const;
     void PaintList();
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
+
+    // The window and rectangle the list was last dropped down from; no window once it hides.
+    HWND m_hAnchor = nullptr;
+    RECT m_rcAnchor = {};
 };
