@@ -428,29 +428,37 @@ void TKestrovaWnd::BuildCurrencyItems(std::vector<ComboItem>& rows) const {
 void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
     list.SetItems(rows);
     list.m_nHot = -1;
-    POINT corner = {rcCell.left, rcCell.bottom};
-    ClientToScreen(m_hWnd, &corner);
-    int x = corner.x;
-    int y = corner.y;
-    int nWidth = rcCell.right - rcCell.left;
-    int nHeight = kListHeight;
-    list.SetPos(x, y, nWidth, nHeight);
-    ShowWindow(list.m_hWnd, SW_SHOW);
+    list.DropDown(m_hWnd, rcCell, rcCell.right - rcCell.left, kListHeight);
+}
+
+void TKestrovaWnd::CloseLists() {
+    for (TComboxList* list : {m_pAccountList.get(), m_pCurrencyList.get()}) {
+        if (list) {
+            list->CloseUp();
+        }
+    }
 }
 
 void TKestrovaWnd::OnLButtonDown() {
     const POINT pt = CursorInClient();
+    const bool bAccount = PtInRect(&m_rcAccount, pt) != 0;
+    const bool bCurrency = !bAccount && PtInRect(&m_rcCurrency, pt) != 0;
+    TComboxList* list = bAccount ? m_pAccountList.get() : bCurrency ? m_pCurrencyList.get() : nullptr;
+    // The user's second click on a cell never gets here while its list shows; a click sent
+    // to the bar does, and closes the list just the same.
+    const bool bWasOpen = list && list->IsDroppedDown();
+    CloseLists();
+    if (!list || bWasOpen) {
+        return;
+    }
     std::vector<ComboItem> rows;
-    if (PtInRect(&m_rcAccount, pt)) {
+    if (bAccount) {
         BuildAccountItems(rows);
-        if (!rows.empty() && m_pAccountList) {
-            OpenList(*m_pAccountList, m_rcAccount, rows);
-        }
-    } else if (PtInRect(&m_rcCurrency, pt)) {
+    } else {
         BuildCurrencyItems(rows);
-        if (!rows.empty() && m_pCurrencyList) {
-            OpenList(*m_pCurrencyList, m_rcCurrency, rows);
-        }
+    }
+    if (!rows.empty()) {
+        OpenList(*list, bAccount ? m_rcAccount : m_rcCurrency, rows);
     }
 }
 

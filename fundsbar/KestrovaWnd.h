@@ -80,6 +80,7 @@ private:
 
     void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
+    void CloseLists();
     void SetAccount(const char* text);
     POINT CursorInClient() const;
     void Invalidate() const;
