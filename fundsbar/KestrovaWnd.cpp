@@ -107,7 +107,7 @@ LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         OnLButtonDown();
         return 0;
     case WM_LBUTTONDBLCLK:
-        OpenColumnDialog();
+        OnLButtonDblClk();
         return 0;
     case WM_RBUTTONUP:
         ShowContextMenu();
@@ -459,6 +459,17 @@ void TKestrovaWnd::OnLButtonDown() {
     }
     if (!rows.empty()) {
         OpenList(*list, bAccount ? m_rcAccount : m_rcCurrency, rows);
+    }
+}
+
+void TKestrovaWnd::OnLButtonDblClk() {
+    // Quick clicks on a drop cell open and close its list in turn; the system pairs any two
+    // of them into a double click, which there is one more of those clicks.
+    const POINT pt = CursorInClient();
+    if (PtInRect(&m_rcAccount, pt) || PtInRect(&m_rcCurrency, pt)) {
+        OnLButtonDown();
+    } else {
+        OpenColumnDialog();
     }
 }
 

@@ -61,6 +61,7 @@ private:
     void OnMouseMove();
     void OnMouseLeave();
     void OnLButtonDown();
+    void OnLButtonDblClk();
     void ShowContextMenu();
     void OpenColumnDialog();
     void OnColumnsChanged();

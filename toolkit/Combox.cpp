@@ -32,6 +32,9 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
         OnMouseMove();
         return 0;
     case WM_LBUTTONDOWN:
+    // Quick clicks open and close the list in turn; the system pairs two of them into a
+    // double click, which is one more such click.
+    case WM_LBUTTONDBLCLK:
         OnLButtonDown(lParam);
         return 0;
     case WM_MOUSELEAVE:

@@ -1,4 +1,5 @@
 #include "toolkit/ComboxList.h"
+#include "toolkit/Combox.h"
 
 #include "toolkit/SharedDrawing.h"
 #include "support/BarHarness.h"
@@ -317,4 +318,71 @@ TEST_F(DropDownUse, EveryRowIsReachableWithTallRowsAndTheThumbScrollsAsItIsDragg
     EXPECT_GT(s_nFirstWhileDragging, 5);
     EXPECT_EQ(list->FirstVisibleRow(), s_nFirstWhileDragging);
     EXPECT_TRUE(Shown());
+}
+
+TEST_F(DropDownUse, ComboListOpensAboveAtTheBottomClosesLikeAnyAndLeavesTheFocus) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(terminal, MONITOR_DEFAULTTONEAREST), &monitor);
+    SetWindowPos(terminal, nullptr, 100, monitor.rcWork.bottom - 100, 600, 100, SWP_NOZORDER);
+    TCombox combo;
+    combo.Create(terminal);
+    SetWindowPos(combo.m_hWnd, nullptr, 40, 60, 80, combo.m_nHeight, SWP_NOZORDER);
+    for (const wchar_t* name : {L"Yes", L"No"}) {
+        combo.m_vecItems.push_back(ComboItem{});
+        lstrcpynW(combo.m_vecItems.back().name, name, 40);
+        combo.m_vecItems.back().checked = true;
+    }
+    combo.EnsureList();
+    combo.m_pList->SetItems(combo.m_vecItems);
+    SetForegroundWindow(terminal);
+    SetFocus(terminal);
+    const POINT centre = OnScreen(combo.m_hWnd, POINT{40, 10});
+    const RECT box = {centre.x - 40, centre.y - 10, centre.x + 40, centre.y + 10};
+    const HWND hList = combo.m_pList->m_hWnd;
+    // Whether the list shows after each step.
+    const std::tuple<const char*, std::function<void()>, bool> steps[] = {
+        {"click", [&] { ClickAt(centre); }, true},
+        {"second click",
+         [&] {
+             ClickAt(POINT{centre.x + 8, centre.y});
+         },
+         false},
+        {"click again",
+         [&] {
+             ClickAt(POINT{centre.x + 8, centre.y});
+         },
+         true},
+        {"Escape", [] { PressKey(VK_ESCAPE); }, false},
+        {"click", [&] { ClickAt(centre); }, true},
+        {"click on the window around it",
+         [&] {
+             ClickAt(OnScreen(terminal, POINT{400, 50}));
+         },
+         false},
+        {"click",
+         [&] {
+             ClickAt(POINT{centre.x - 8, centre.y});
+         },
+         true},
+        {"click on the second row",
+         [&] {
+             ClickAt(OnScreen(hList, POINT{10, combo.m_pList->RowHeight() + 5}));
+         },
+         false},
+    };
+    for (const auto& [step, act, shown] : steps) {
+        act();
+        EXPECT_EQ(IsWindowVisible(hList) != FALSE, shown) << step;
+        EXPECT_EQ(GetForegroundWindow(), terminal) << step;
+        EXPECT_EQ(GetFocus(), terminal) << step;
+        if (shown) {
+            // Above the box, over its first pixel row.
+            RECT list = {};
+            GetWindowRect(hList, &list);
+            EXPECT_TRUE(list.left == box.left && list.bottom == box.top + 1) << step;
+        }
+    }
+    testing_support::PumpMessages();
+    EXPECT_STREQ(combo.GetText(), L"No");
 }
