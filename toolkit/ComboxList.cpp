@@ -40,21 +40,32 @@ std::wstring MeasuredText(const ComboItem& item) {
     return text;
 }
 
-// The list that shows, and the hook that watches the thread's messages for it meanwhile: at
+// The list that shows, and the hooks that watch the thread's messages for it meanwhile: at
 // most one drop-down list is open at a time.
 TComboxList* g_pOpenList = nullptr;
-HHOOK g_hOpenListHook = nullptr;
+HHOOK g_hQueuedHook = nullptr;
+HHOOK g_hSentHook = nullptr;
 
 // Sees every message the thread takes from its queue, posted or from the user, whichever
 // window it is meant for; a message that closes the list may be turned into WM_NULL.
-LRESULT CALLBACK WatchForOpenList(int nCode, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
-        if (g_pOpenList->ClosesOn(*msg)) {
+        if (g_pOpenList->ClosesOn(*msg, TComboxList::Delivery::Queued)) {
             msg->message = WM_NULL;
         }
     }
-    return CallNextHookEx(g_hOpenListHook, nCode, wParam, lParam);
+    return CallNextHookEx(g_hQueuedHook, nCode, wParam, lParam);
+}
+
+// Sees every message sent to a window of the thread, which no queue holds.
+LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && g_pOpenList) {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const MSG msg = {sent->hwnd, sent->message, sent->wParam, sent->lParam, 0, {}};
+        g_pOpenList->ClosesOn(msg, TComboxList::Delivery::Sent);
+    }
+    return CallNextHookEx(g_hSentHook, nCode, wParam, lParam);
 }
 
 void StopWatching(const TComboxList* list) {
@@ -62,8 +73,10 @@ void StopWatching(const TComboxList* list) {
         return;
     }
     g_pOpenList = nullptr;
-    UnhookWindowsHookEx(g_hOpenListHook);
-    g_hOpenListHook = nullptr;
+    UnhookWindowsHookEx(g_hQueuedHook);
+    UnhookWindowsHookEx(g_hSentHook);
+    g_hQueuedHook = nullptr;
+    g_hSentHook = nullptr;
 }
 
 void StartWatching(TComboxList* list) {
@@ -74,7 +87,9 @@ void StartWatching(TComboxList* list) {
         g_pOpenList->CloseUp();
     }
     g_pOpenList = list;
-    g_hOpenListHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchForOpenList, nullptr, GetCurrentThreadId());
+    const DWORD dwThread = GetCurrentThreadId();
+    g_hQueuedHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread);
+    g_hSentHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread);
 }
 
 bool IsButtonDown(UINT uMsg) {
@@ -233,29 +248,36 @@ bool TComboxList::IsDroppedDown() const {
     return m_hWnd && IsWindowVisible(m_hWnd);
 }
 
-bool TComboxList::IsOnAnchor(POINT ptScreen) const {
-    if (!m_hAnchor) {
+bool TComboxList::IsOnAnchor(const MSG& msg) const {
+    if (!m_hAnchor || msg.hwnd != m_hAnchor) {
         return false;
     }
-    ScreenToClient(m_hAnchor, &ptScreen);
-    return PtInRect(&m_rcAnchor, ptScreen) != 0;
+    // Where the cursor was, as the bar reads its clicks: for the user's own clicks that is
+    // also the point the message carries.
+    POINT pt = msg.pt;
+    ScreenToClient(m_hAnchor, &pt);
+    return PtInRect(&m_rcAnchor, pt) != 0;
 }
 
-bool TComboxList::ClosesOn(const MSG& msg) {
+bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
         CloseUp();
-        return true;
+        return delivery == Delivery::Queued;
     }
     // Its own rows and scroll bar take their clicks.
     if (!IsButtonDown(msg.message) || msg.hwnd == m_hWnd) {
         return false;
     }
-    // A left click on the anchor would open the list again: it only closes it. A double
-    // click there is the same second click, and must not reach the owner as one either.
-    const bool bLeftOnAnchor = (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK) &&
-                               msg.hwnd == m_hAnchor && IsOnAnchor(msg.pt);
+    // A click sent to the anchor's window is its owner's to judge (IsDroppedDown tells it
+    // the list shows); a queued left click on the anchor would open the list again, so it only
+    // closes it. A double click there is the same second click, and is held back too.
+    const bool bLeft = msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK;
+    if (delivery == Delivery::Sent && msg.hwnd == m_hAnchor) {
+        return false;
+    }
+    const bool bHoldBack = bLeft && IsOnAnchor(msg);
     CloseUp();
-    return bLeftOnAnchor;
+    return bHoldBack;
 }
 
 LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {

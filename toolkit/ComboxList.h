@@ -63,9 +63,11 @@ public:
     int m_nRowExtra = 10;
     int m_nMaxHeight = 230;
 
-    // While the list shows: whether a message the thread is about to handle closes it, and
-    // whether that message must then go no further.
-    bool ClosesOn(const MSG& msg);
+    // While the list shows, every message the thread is about to handle comes here: one that
+    // closes it does, and the result tells whether the message must then go no further (only
+    // a queued one can be held back).
+    enum class Delivery { Queued, Sent };
+    bool ClosesOn(const MSG& msg, Delivery delivery);
 
 private:
     // Visible row at a client y, -1 when rows have no height.
@@ -78,7 +80,8 @@ private:
     // Range, page and visibility of the scroll bar for the rows and the height; back to the top.
     void UpdateScrollBar();
     void OnWindowPosChanged(const WINDOWPOS& pos);
-    bool IsOnAnchor(POINT ptScreen) const;
+    // A mouse message for the anchor's window at a point of the anchor.
+    bool IsOnAnchor(const MSG& msg) const;
     void PaintList();
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);

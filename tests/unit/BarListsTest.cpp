@@ -81,6 +81,11 @@ TEST_F(BarLists, OpenAboveADockedBarAndCloseOnTheSecondClickEscapeOrAClickElsewh
              ClickAt(OnScreen(terminal, POINT{500, 100}));
          },
          nullptr},
+        // Clicks sent to the bar, which no hook of the list can hold back, toggle the same way.
+        {"click sent to the account cell", [&] { ClickCell(*bar, bar->m_rcAccount); }, account},
+        {"click sent there again", [&] { ClickCell(*bar, bar->m_rcAccount); }, nullptr},
+        {"click sent to the currency cell", [&] { ClickCell(*bar, bar->m_rcCurrency); }, currency},
+        {"click sent to the account cell", [&] { ClickCell(*bar, bar->m_rcAccount); }, account},
     };
     for (const auto& [step, act, shown] : steps) {
         act();

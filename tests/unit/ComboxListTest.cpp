@@ -190,6 +190,25 @@ TEST_F(DropDownUse, ClosesOnEscapeOnClicksOutsideAndOnTheCellAndNeverTakesTheFoc
          },
          cell, TCM_SELCHANGED},
         {"another application activated", &ActivateAnotherApplication, nullptr, 0},
+        // Messages made by hand rather than by the user: a queued one is held back as the
+        // user's is, a sent one cannot be.
+        {"Escape posted to the terminal",
+         [&] {
+             PostMessageW(terminal, WM_KEYDOWN, VK_ESCAPE, 1);
+             testing_support::PumpMessages();
+         },
+         nullptr, 0},
+        {"Escape sent to the terminal", [&] { SendMessageW(terminal, WM_KEYDOWN, VK_ESCAPE, 1); }, terminal,
+         WM_KEYDOWN},
+        {"a click sent to the terminal", [&] { SendMessageW(terminal, WM_LBUTTONDOWN, MK_LBUTTON, 0); },
+         terminal, WM_LBUTTONDOWN},
+        {"a click posted to its cell",
+         [&] {
+             SetCursorPos(OnScreen(cell, POINT{100, 15}).x, OnScreen(cell, POINT{100, 15}).y);
+             PostMessageW(cell, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 15));
+             testing_support::PumpMessages();
+         },
+         nullptr, 0},
     };
     for (const auto& [closer, close, hReached, uReached] : closers) {
         SetForegroundWindow(terminal);
