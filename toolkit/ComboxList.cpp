@@ -46,52 +46,6 @@ TComboxList* g_pOpenList = nullptr;
 HHOOK g_hQueuedHook = nullptr;
 HHOOK g_hSentHook = nullptr;
 
-// Sees every message the thread takes from its queue, posted or from the user, whichever
-// window it is meant for; a message that closes the list may be turned into WM_NULL.
-LRESULT CALLBACK WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
-        MSG* msg = reinterpret_cast<MSG*>(lParam);
-        if (g_pOpenList->ClosesOn(*msg, TComboxList::Delivery::Queued)) {
-            msg->message = WM_NULL;
-        }
-    }
-    return CallNextHookEx(g_hQueuedHook, nCode, wParam, lParam);
-}
-
-// Sees every message sent to a window of the thread, which no queue holds.
-LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (nCode == HC_ACTION && g_pOpenList) {
-        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        const MSG msg = {sent->hwnd, sent->message, sent->wParam, sent->lParam, 0, {}};
-        g_pOpenList->ClosesOn(msg, TComboxList::Delivery::Sent);
-    }
-    return CallNextHookEx(g_hSentHook, nCode, wParam, lParam);
-}
-
-void StopWatching(const TComboxList* list) {
-    if (g_pOpenList != list) {
-        return;
-    }
-    g_pOpenList = nullptr;
-    UnhookWindowsHookEx(g_hQueuedHook);
-    UnhookWindowsHookEx(g_hSentHook);
-    g_hQueuedHook = nullptr;
-    g_hSentHook = nullptr;
-}
-
-void StartWatching(TComboxList* list) {
-    if (g_pOpenList == list) {
-        return;
-    }
-    if (g_pOpenList) {
-        g_pOpenList->CloseUp();
-    }
-    g_pOpenList = list;
-    const DWORD dwThread = GetCurrentThreadId();
-    g_hQueuedHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread);
-    g_hSentHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread);
-}
-
 bool IsButtonDown(UINT uMsg) {
     switch (uMsg) {
     case WM_LBUTTONDOWN:
@@ -118,10 +72,54 @@ bool IsButtonDown(UINT uMsg) {
 
 } // namespace
 
+LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
+            msg->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(g_hQueuedHook, nCode, wParam, lParam);
+}
+
+LRESULT CALLBACK TComboxList::WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && g_pOpenList) {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const MSG msg = {sent->hwnd, sent->message, sent->wParam, sent->lParam, 0, {}};
+        g_pOpenList->ClosesOn(msg, Delivery::Sent);
+    }
+    return CallNextHookEx(g_hSentHook, nCode, wParam, lParam);
+}
+
+void TComboxList::StartWatching() {
+    if (g_pOpenList == this) {
+        return;
+    }
+    if (g_pOpenList) {
+        g_pOpenList->CloseUp();
+    }
+    g_pOpenList = this;
+    const DWORD dwThread = GetCurrentThreadId();
+    g_hQueuedHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread);
+    g_hSentHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread);
+}
+
+void TComboxList::StopWatching() {
+    m_hAnchor = nullptr;
+    if (g_pOpenList != this) {
+        return;
+    }
+    g_pOpenList = nullptr;
+    UnhookWindowsHookEx(g_hQueuedHook);
+    UnhookWindowsHookEx(g_hSentHook);
+    g_hQueuedHook = nullptr;
+    g_hSentHook = nullptr;
+}
+
 TComboxList::TComboxList() : m_hFont(g_hTextFont.get()) {}
 
 TComboxList::~TComboxList() {
-    StopWatching(this);
+    StopWatching();
     // Destroyed here, while messages still reach this class's handler.
     if (m_hWnd) {
         DestroyWindow(m_hWnd);
@@ -269,13 +267,13 @@ bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
         return false;
     }
     // A click sent to the anchor's window is its owner's to judge (IsDroppedDown tells it
-    // the list shows); a queued left click on the anchor would open the list again, so it only
-    // closes it. A double click there is the same second click, and is held back too.
-    const bool bLeft = msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK;
+    // the list shows). A queued left click on the anchor would open the list again, so it
+    // only closes it; a double click there is that same second click.
     if (delivery == Delivery::Sent && msg.hwnd == m_hAnchor) {
         return false;
     }
-    const bool bHoldBack = bLeft && IsOnAnchor(msg);
+    const bool bHoldBack =
+        (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK) && IsOnAnchor(msg);
     CloseUp();
     return bHoldBack;
 }
@@ -297,13 +295,8 @@ LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             CloseUp();
         }
         return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) {
-            CloseUp();
-        }
-        return 0;
     case WM_DESTROY:
-        StopWatching(this);
+        StopWatching();
         return 0;
     case WM_PAINT:
         PaintList();
@@ -333,10 +326,9 @@ LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 void TComboxList::OnWindowPosChanged(const WINDOWPOS& pos) {
     // However the list is shown or hidden, by DropDown or by anyone's ShowWindow.
     if (pos.flags & SWP_SHOWWINDOW) {
-        StartWatching(this);
+        StartWatching();
     } else if (pos.flags & SWP_HIDEWINDOW) {
-        StopWatching(this);
-        m_hAnchor = nullptr;
+        StopWatching();
     }
 }
 

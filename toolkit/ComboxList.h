@@ -63,13 +63,19 @@ public:
     int m_nRowExtra = 10;
     int m_nMaxHeight = 230;
 
-    // While the list shows, every message the thread is about to handle comes here: one that
-    // closes it does, and the result tells whether the message must then go no further (only
-    // a queued one can be held back).
+private:
+    // While the list shows, hooks on the thread hand it every message the thread takes from
+    // its queue (posted, or the user's input) and every message sent to one of its windows.
     enum class Delivery { Queued, Sent };
+    static LRESULT CALLBACK WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam);
+    void StartWatching();
+    // Also forgets the anchor.
+    void StopWatching();
+    // Closes the list when the message does; true when the message must then go no further
+    // (only a queued one can be held back).
     bool ClosesOn(const MSG& msg, Delivery delivery);
 
-private:
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
@@ -89,7 +95,7 @@ private:
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
-    // The window and rectangle the list was last dropped down from; no window once it hides.
+    // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};
 };
