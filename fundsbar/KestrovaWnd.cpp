@@ -463,8 +463,9 @@ void TKestrovaWnd::OnLButtonDown() {
 }
 
 void TKestrovaWnd::OnLButtonDblClk() {
-    // Quick clicks on a drop cell open and close its list in turn; the system pairs any two
-    // of them into a double click, which there is one more of those clicks.
+    // Quick clicks on a drop cell open and close its list in turn, and the system pairs any
+    // two of them into a double click: there it is one more such click, not a request for
+    // the column dialog.
     const POINT pt = CursorInClient();
     if (PtInRect(&m_rcAccount, pt) || PtInRect(&m_rcCurrency, pt)) {
         OnLButtonDown();
