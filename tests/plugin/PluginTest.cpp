@@ -1,7 +1,6 @@
 // The real library as the terminal loads it: start-up calls, a host that lacks parts, trade-data
 // notices reaching the bars (their queue read without dispatching) and teardown.
 #include "support/PluginHarness.h"
-#include "support/RealInput.h"
 
 #include <thread>
 #include <tuple>
@@ -119,69 +118,4 @@ TEST(PluginLifetime, StartsInItsLanguageAndPostsNoticesToOpenBarsUntilTheFree) {
         plugin.host.SendHostMessage(3, "KeyboardOrder", "UserNo_Update", "1002");
         EXPECT_TRUE(TakeBarMessages().empty());
     }
-}
-
-namespace {
-
-// The visible drop-down lists of this thread's windows.
-std::vector<HWND> ShownLists() {
-    std::vector<HWND> shown;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM found) {
-            wchar_t name[32] = {};
-            GetClassNameW(hWnd, name, 32);
-            if (std::wstring(name) == L"TComboxList" && IsWindowVisible(hWnd)) {
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(hWnd);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
-    return shown;
-}
-
-} // namespace
-
-TEST(PluginBarLists, AtTheBottomOfTheScreenOpenAboveAndCloseOnEscapeAndOnTheSecondClickUntilTheFree) {
-    {
-        testing_support::LoadedPlugin plugin;
-        plugin.host.accounts = {plugin.host.store.MakeAccount("K1", "1001"),
-                                plugin.host.store.MakeAccount("K2", "1002")};
-        plugin.Start(1033);
-        const HWND hBar = plugin.host.OpenWindow();
-        ASSERT_TRUE(IsWindow(hBar));
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof(monitor);
-        GetMonitorInfoW(MonitorFromWindow(hBar, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT work = monitor.rcWork;
-        const LONG_PTR style = GetWindowLongPtrW(hBar, GWL_STYLE);
-        SetWindowLongPtrW(hBar, GWL_STYLE, (style & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
-        SetWindowPos(hBar, HWND_TOP, work.left, work.bottom - 50, 900, 50, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
-        UpdateWindow(hBar);
-        // The account cell is the first, from the bar's left edge.
-        const POINT cell = {work.left + 30, work.bottom - 25};
-        // Whether a list shows after each step.
-        const std::pair<const char*, bool> steps[] = {
-            {"click", true}, {"Escape", false}, {"click", true}, {"second click", false}, {"click", true}};
-        for (const auto& [step, shown] : steps) {
-            if (step == std::string("Escape")) {
-                testing_support::PressKey(VK_ESCAPE);
-            } else {
-                testing_support::ClickAt(step == std::string("second click") ? POINT{cell.x + 8, cell.y}
-                                                                             : cell);
-            }
-            const std::vector<HWND> lists = ShownLists();
-            ASSERT_EQ(lists.size(), shown ? 1u : 0u) << step;
-            if (shown) {
-                RECT rc = {};
-                GetWindowRect(lists[0], &rc);
-                EXPECT_EQ(rc.bottom, work.bottom - 50) << step;
-                EXPECT_EQ(rc.left, work.left) << step;
-            }
-        }
-        // Freed and unloaded with the list open: nothing of it may still watch the thread.
-    }
-    testing_support::PressKey(VK_ESCAPE);
-    testing_support::ClickAt(POINT{200, 200});
-    EXPECT_TRUE(ShownLists().empty());
 }
