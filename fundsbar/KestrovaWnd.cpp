@@ -428,7 +428,9 @@ void TKestrovaWnd::BuildCurrencyItems(std::vector<ComboItem>& rows) const {
 void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
     list.SetItems(rows);
     list.m_nHot = -1;
-    list.DropDown(m_hWnd, rcCell, rcCell.right - rcCell.left, kListHeight);
+    // A double click on the bar opens its column dialog, even on the cell of an open list.
+    list.DropDown(m_hWnd, rcCell, rcCell.right - rcCell.left, kListHeight, 0,
+                  TComboxList::AnchorDoubleClick::PassedOn);
 }
 
 void TKestrovaWnd::CloseLists() {
@@ -463,15 +465,10 @@ void TKestrovaWnd::OnLButtonDown() {
 }
 
 void TKestrovaWnd::OnLButtonDblClk() {
-    // Quick clicks on a drop cell open and close its list in turn, and the system pairs any
-    // two of them into a double click: there it is one more such click, not a request for
-    // the column dialog.
-    const POINT pt = CursorInClient();
-    if (PtInRect(&m_rcAccount, pt) || PtInRect(&m_rcCurrency, pt)) {
-        OnLButtonDown();
-    } else {
-        OpenColumnDialog();
-    }
+    // A double click anywhere on the bar, a drop cell included, asks for the column dialog;
+    // a list its first click opened goes first.
+    CloseLists();
+    OpenColumnDialog();
 }
 
 void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {

@@ -207,7 +207,8 @@ void TComboxList::SetPos(int& x, int& y, int& nWidth, int& nHeight) {
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap) {
+void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap,
+                           AnchorDoubleClick doubleClick) {
     if (!m_hWnd) {
         return;
     }
@@ -233,6 +234,7 @@ void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int n
     m_nHot = -1;
     m_hAnchor = hAnchor;
     m_rcAnchor = rcAnchor;
+    m_anchorDoubleClick = doubleClick;
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
@@ -268,12 +270,14 @@ bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
     }
     // A click sent to the anchor's window is its owner's to judge (IsDroppedDown tells it
     // the list shows). A queued left click on the anchor would open the list again, so it
-    // only closes it; a double click there is that same second click.
+    // only closes it; so does a double click, unless the owner gives it a meaning of its own.
     if (delivery == Delivery::Sent && msg.hwnd == m_hAnchor) {
         return false;
     }
-    const bool bHoldBack =
-        (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK) && IsOnAnchor(msg);
+    const bool bSecondClick =
+        msg.message == WM_LBUTTONDOWN ||
+        (msg.message == WM_LBUTTONDBLCLK && m_anchorDoubleClick == AnchorDoubleClick::HeldBack);
+    const bool bHoldBack = bSecondClick && IsOnAnchor(msg);
     CloseUp();
     return bHoldBack;
 }

@@ -34,8 +34,12 @@ public:
     // (the cell or box that opens it): its top left corner at the anchor's bottom left, or,
     // when the work area of the anchor's monitor has no room below, its bottom at the anchor's
     // top; each nOverlap pixels over the anchor's edge; moved left where it would leave the
-    // work area on the right. Sized as SetPos sizes it, scrolled to the top.
-    void DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap = 0);
+    // work area on the right. Sized as SetPos sizes it, scrolled to the top. A double click
+    // on the anchor closes the list too; whether it then goes on to the anchor's window or is
+    // held back like a second click depends on what it means there.
+    enum class AnchorDoubleClick { HeldBack, PassedOn };
+    void DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap = 0,
+                  AnchorDoubleClick doubleClick = AnchorDoubleClick::HeldBack);
     void CloseUp();
     bool IsDroppedDown() const;
 
@@ -98,4 +102,5 @@ private:
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};
+    AnchorDoubleClick m_anchorDoubleClick = AnchorDoubleClick::HeldBack;
 };
