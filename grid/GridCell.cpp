@@ -1,7 +1,6 @@
 #include "grid/GridCell.h"
 
-#include "toolkit/GdiHandle.h"
-
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -12,6 +11,45 @@ constexpr int kBoxClearWidth = 22; // left part of the cell kept free of the sel
 constexpr COLORREF kBoxPen = RGB(150, 150, 150);
 constexpr COLORREF kArrowPen = RGB(70, 70, 70);
 constexpr int kArrowRoom = 10; // header text stops this far left of a sort arrow
+
+bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+           a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfOutPrecision == b.lfOutPrecision && a.lfClipPrecision == b.lfClipPrecision &&
+           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
+           wcsncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+}
+
+bool HoldsFont(HDC hDC, const LOGFONTW& lf) {
+    LOGFONTW current = {};
+    return GetObjectW(GetCurrentObject(hDC, OBJ_FONT), sizeof(current), &current) == sizeof(current) &&
+           SameFont(current, lf);
+}
+
+// The font of one drawing: made from the cell's LOGFONT and selected until the drawing ends,
+// unless the context already holds one made from the same LOGFONT.
+class DrawingFont {
+public:
+    DrawingFont(HDC hDC, const LOGFONTW& lf) : m_hDC(hDC) {
+        if (!HoldsFont(hDC, lf)) {
+            m_font.reset(CreateFontIndirectW(&lf));
+            m_previous = SelectObject(hDC, m_font.get());
+        }
+    }
+    ~DrawingFont() {
+        if (m_font) {
+            SelectObject(m_hDC, m_previous);
+        }
+    }
+    DrawingFont(const DrawingFont&) = delete;
+    DrawingFont& operator=(const DrawingFont&) = delete;
+
+private:
+    HDC m_hDC;
+    FontHandle m_font;
+    HGDIOBJ m_previous = nullptr;
+};
 
 bool HasWidth(const RECT& rc) {
     return rc.right > rc.left;
@@ -29,6 +67,20 @@ void DrawCellText(HDC hDC, const wchar_t* text, RECT rc, UINT format) {
 }
 
 } // namespace
+
+void TCellFonts::Select(HDC hDC, const LOGFONTW& lf) {
+    if (HoldsFont(hDC, lf)) {
+        return;
+    }
+    auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
+                           [&](const auto& font) { return SameFont(font.first, lf); });
+    if (it == m_fonts.end()) {
+        m_fonts.emplace_back(lf, FontHandle(CreateFontIndirectW(&lf)));
+        it = m_fonts.end() - 1;
+    }
+    // Left selected: the paint's context goes before these fonts do.
+    SelectObject(hDC, it->second.get());
+}
 
 TGridCellBase::TGridCellBase() = default;
 
@@ -51,8 +103,7 @@ void TGridCellBase::Draw(HDC hDC, const RECT& rc) {
     if (!HasWidth(rc)) {
         return;
     }
-    FontHandle font(CreateFontIndirectW(&m_lfFont));
-    SelectScope fontScope(hDC, font.get());
+    DrawingFont font(hDC, m_lfFont);
     FillSolid(hDC, rc, m_crBack);
     if (IsSelected()) {
         // The top line stays in the cell colour: it is the frame shared with the row above.
@@ -128,8 +179,7 @@ void TGridHeader::Draw(HDC hDC, const RECT& rc) {
     }
     PenHandle pen = MakeSolidPen(kArrowPen);
     SelectScope penScope(hDC, pen.get());
-    FontHandle font(CreateFontIndirectW(&m_lfFont));
-    SelectScope fontScope(hDC, font.get());
+    DrawingFont font(hDC, m_lfFont);
     FillSolid(hDC, rc, IsSelected() ? m_crSelBack : m_crBack);
     FrameCell(hDC, rc, m_crBorder);
 

@@ -318,11 +318,12 @@ void TGridCtrl::DrawBackground(HDC hDC, const RECT& rc) {
 }
 
 void TGridCtrl::OnPaint() {
+    TCellFonts fonts; // outlives the paint's context, which may still hold one of them
     TMemDC dc(m_hWnd);
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
     DrawBackground(dc.GetSafeHdc(), rc);
-    PaintRows(dc.GetSafeHdc(), rc);
+    PaintRows(dc.GetSafeHdc(), rc, fonts);
     if (m_nMouseMode == kGridResizing) {
         const POINT pt = CursorPoint();
         PenHandle pen = MakeSolidPen(kResizeGuide);
@@ -331,7 +332,7 @@ void TGridCtrl::OnPaint() {
     }
 }
 
-void TGridCtrl::PaintRows(HDC hDC, RECT rc) {
+void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
     // Rows start one pixel right of and below the origin that hit testing uses.
     InflateRect(&rc, -1, -1);
     const int rows = std::min(m_nPageRows, m_nRows);
@@ -343,12 +344,12 @@ void TGridCtrl::PaintRows(HDC hDC, RECT rc) {
     int y = rc.top;
     for (int row = 0; row < rows; ++row) {
         const int height = RowHeight(row);
-        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row);
+        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row, fonts);
         y += height;
     }
 }
 
-void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow) {
+void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts) {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     const int logicalRow = VScrollPos() + screenRow;
@@ -365,6 +366,7 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow) {
         const bool rightOfView = x > client.right && x + width > client.right;
         if (!leftOfView && !rightOfView) {
             cell->m_nState = selected ? (cell->m_nState | GCS_SELECTED) : (cell->m_nState & ~GCS_SELECTED);
+            fonts.Select(hDC, cell->m_lfFont);
             cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
         }
         x += width;
@@ -401,18 +403,30 @@ void TGridCtrl::UpdateScrollBars() {
         return;
     }
 
+    SetScrollBar(SB_HORZ, total + vScrollWidth, width, hPos);
+    SetScrollBar(SB_VERT, m_nRows - 1, m_nPageRows, vPos);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void TGridCtrl::SetScrollBar(int bar, int nMax, int nPage, int nPos) {
+    // Redrawing a bar is dear and an owner updates the bars once per row it fills: a bar that
+    // already holds what the system would store (an empty range as 0..0, the page cut to the
+    // range, the position clamped into it) is left alone, which changes nothing it shows.
+    const int storedMax = std::max(nMax, 0);
+    const int storedPage = std::clamp(nPage, 0, storedMax + 1);
+    const int storedPos = std::min(std::max(nPos, 0), storedMax - std::max(storedPage - 1, 0));
+    const SCROLLINFO current = ReadScrollInfo(m_hWnd, bar);
+    if (current.nMin == 0 && current.nMax == storedMax && current.nPage == static_cast<UINT>(storedPage) &&
+        current.nPos == storedPos) {
+        return;
+    }
     SCROLLINFO si = {};
     si.cbSize = sizeof(si);
     si.fMask = SIF_ALL;
-    si.nMax = total + vScrollWidth;
-    si.nPage = static_cast<UINT>(std::max(width, 0));
-    si.nPos = hPos;
-    SetScrollInfo(m_hWnd, SB_HORZ, &si, TRUE);
-    si.nMax = m_nRows - 1;
-    si.nPage = static_cast<UINT>(std::max(m_nPageRows, 0));
-    si.nPos = vPos;
-    SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    si.nMax = nMax;
+    si.nPage = static_cast<UINT>(std::max(nPage, 0));
+    si.nPos = nPos;
+    SetScrollInfo(m_hWnd, bar, &si, TRUE);
 }
 
 void TGridCtrl::OnVScroll(WPARAM wParam) {

@@ -115,8 +115,10 @@ private:
     void OnSize();
     void EnsureCells();
     void OnPaint();
-    void PaintRows(HDC hDC, RECT rc);
-    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow);
+    void PaintRows(HDC hDC, RECT rc, TCellFonts& fonts);
+    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts);
+    // Range 0..nMax, the page and the position of one scroll bar; the system clamps the position.
+    void SetScrollBar(int bar, int nMax, int nPage, int nPos);
     void OnVScroll(WPARAM wParam);
     void OnHScroll(WPARAM wParam);
     void OnMouseWheel(WPARAM wParam);

@@ -335,3 +335,34 @@ TEST(GridCell, HeaderDrawsSortArrowsAndKeepsRightAlignedTextTwoPixelsFurtherIn) 
         EXPECT_EQ(plainInk.right - headerInk.right, arrow == -1 ? 2 : 12);
     }
 }
+
+TEST(GridCell, FontsOfAPaintLeaveEveryPixelAsTheCellsOwnFontDoes) {
+    TGridHeader header = MakeCell<TGridHeader>(L"Title");
+    TGridCellCheckbox box = MakeCell<TGridCellCheckbox>(L"Show");
+    box.m_nFormat = DT_RIGHT | DT_SINGLELINE;
+    TGridCellBase* cells[] = {&header, &box};
+    LOGFONTW other = TestFont();
+    other.lfHeight = -20;
+    for (TGridCellBase* cell : cells) {
+        Canvas own(120, 40), shared(120, 40), mismatched(120, 40);
+        for (Canvas* canvas : {&own, &shared, &mismatched}) {
+            canvas->Fill(kCanvas);
+        }
+        const RECT rc = {5, 5, 105, 30};
+        cell->Draw(own.dc(), rc);
+        TCellFonts fonts;
+        fonts.Select(shared.dc(), cell->m_lfFont);
+        cell->Draw(shared.dc(), rc);
+        TCellFonts otherFonts;
+        otherFonts.Select(mismatched.dc(), other); // a font made from another LOGFONT is not used
+        cell->Draw(mismatched.dc(), rc);
+        const RECT all = {0, 0, 120, 40};
+        ASSERT_GT(own.Count(all, kText), 10);
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                ASSERT_EQ(shared.Pixel(x, y), own.Pixel(x, y)) << x << "," << y;
+                ASSERT_EQ(mismatched.Pixel(x, y), own.Pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
