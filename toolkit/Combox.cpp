@@ -1,0 +1,152 @@
+#include "toolkit/Combox.h"
+
+#include "toolkit/MemDC.h"
+#include "toolkit/SharedDrawing.h"
+#include "toolkit/ToolkitMessages.h"
+
+namespace {
+constexpr COLORREF kHoverFrame = RGB(126, 180, 234);
+constexpr int kFirstListHeight = 200;
+} // namespace
+
+TCombox::TCombox() : m_hFont(g_hTextFont.get()) {}
+
+TCombox::~TCombox() {
+    m_pList.reset();
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool TCombox::Create(HWND hParent) {
+    TIxFrm::Create(L"TCombox", hParent, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0);
+    return true;
+}
+
+LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(lParam);
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return 0;
+    case TCM_SELCHANGED:
+        SelectItem(static_cast<int>(lParam));
+        return 0;
+    default:
+        return kNotHandled;
+    }
+}
+
+void TCombox::SetText(const std::wstring& text) {
+    m_strText = text;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TCombox::SetCurSel(int nIndex) {
+    if (nIndex < 0 || static_cast<std::size_t>(nIndex) >= m_vecItems.size()) {
+        return;
+    }
+    m_nCurSel = nIndex;
+    SetText(m_vecItems[static_cast<std::size_t>(nIndex)].name);
+}
+
+void TCombox::EnsureList() {
+    if (m_pList) {
+        return;
+    }
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    m_pList = std::make_unique<TComboxList>();
+    m_pList->Create(m_hWnd);
+    int x = 0, y = 0, nWidth = rc.right - rc.left, nHeight = kFirstListHeight;
+    m_pList->SetPos(x, y, nWidth, nHeight);
+    m_pList->SetItems(m_vecItems);
+    m_pList->m_nHot = -1;
+}
+
+void TCombox::OnMouseMove() {
+    m_bHover = true;
+    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
+    TrackMouseEvent(&tme);
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TCombox::OnMouseLeave() {
+    m_bHover = false;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TCombox::OnLButtonDown(LPARAM lParam) {
+    // Both words unsigned, as the list reads its own clicks.
+    const POINT pt = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    if (!PtInRect(&rc, pt)) {
+        return;
+    }
+    EnsureList();
+    // The list covers the combo's last pixel row, so the two read as one control.
+    POINT corner = {rc.left, rc.bottom - 1};
+    ClientToScreen(m_hWnd, &corner);
+    RECT rcList = {};
+    GetClientRect(m_pList->m_hWnd, &rcList);
+    int x = corner.x, y = corner.y;
+    int nWidth = rcList.right - rcList.left, nHeight = rcList.bottom - rcList.top;
+    m_pList->SetPos(x, y, nWidth, nHeight);
+    ShowWindow(m_pList->m_hWnd, SW_SHOW);
+}
+
+void TCombox::SelectItem(int nIndex) {
+    if (nIndex >= 0 && static_cast<std::size_t>(nIndex) < m_vecItems.size()) {
+        m_nCurSel = nIndex;
+        SetText(m_vecItems[static_cast<std::size_t>(nIndex)].name);
+    }
+    // Posted: the parent acts once the list has hidden and the click is over.
+    PostMessageW(GetParent(m_hWnd), TCM_SELCHANGED, static_cast<WPARAM>(nIndex),
+                 reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+void TCombox::OnPaint() {
+    TMemDC dc(m_hWnd);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    DrawCombox(dc.GetSafeHdc(), rc);
+}
+
+void TCombox::DrawCombox(HDC hDC, const RECT& rcClient) const {
+    BrushHandle hover = MakeSolidBrush(kHoverFrame);
+    FillRect(hDC, &rcClient, g_hBackBrush.get());
+    FrameRect(hDC, &rcClient, m_bHover ? hover.get() : g_hBorderBrush.get());
+    DrawDropButton(hDC, rcClient, hover.get());
+
+    RECT rcText = rcClient;
+    rcText.right -= m_nButtonWidth;
+    InflateRect(&rcText, -4, -2);
+    SelectScope font(hDC, m_hFont);
+    SetBkMode(hDC, TRANSPARENT);
+    SetTextColor(hDC, RGB(0, 0, 0));
+    DrawTextW(hDC, m_strText.c_str(), static_cast<int>(m_strText.size()), &rcText,
+              DT_VCENTER | DT_SINGLELINE);
+}
+
+void TCombox::DrawDropButton(HDC hDC, const RECT& rcClient, HBRUSH hHoverBrush) const {
+    RECT rcArea = rcClient;
+    rcArea.left = rcClient.right - m_nButtonWidth;
+    if (m_bHover) {
+        FrameRect(hDC, &rcArea, hHoverBrush);
+    }
+    SelectScope pen(hDC, GetStockObject(NULL_PEN));
+    SelectScope brush(hDC, g_hBorderBrush.get());
+    const int y0 = rcArea.top + (rcArea.bottom - rcArea.top - 3) / 2;
+    const POINT triangle[] = {
+        {rcArea.left + 2, y0}, {(rcArea.left + 2 + rcArea.right - 3) / 2, y0 + 5}, {rcArea.right - 3, y0}};
+    Polygon(hDC, triangle, 3);
+}

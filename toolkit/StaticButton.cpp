@@ -1,0 +1,114 @@
+#include "toolkit/StaticButton.h"
+
+#include "toolkit/MemDC.h"
+#include "toolkit/SharedDrawing.h"
+#include "toolkit/ToolkitMessages.h"
+
+namespace {
+constexpr COLORREF kFace = RGB(240, 240, 240);
+constexpr COLORREF kHoverFace = RGB(240, 244, 252);
+constexpr COLORREF kHoverFrame = RGB(126, 180, 234);
+constexpr int kFocusInset = 3;
+} // namespace
+
+TStaticButton::TStaticButton() : m_hFont(g_hTextFont.get()) {
+    lstrcpynW(m_szText, L"确定", kTextChars);
+}
+
+TStaticButton::~TStaticButton() {
+    // The parent normally takes the window with it; one left over must not outlive us.
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool TStaticButton::Create(HWND hParent, const wchar_t* szText, int nID) {
+    m_nID = nID;
+    TIxFrm::Create(L"TStaticButton", hParent, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0);
+    lstrcpynW(m_szText, szText ? szText : L"", kTextChars);
+    m_hFont = g_hTextFont.get();
+    Repaint();
+    return true;
+}
+
+LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM, LPARAM) {
+    switch (uMsg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        m_bFocus = uMsg == WM_SETFOCUS;
+        Repaint();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_KEYDOWN:
+        PostMessageW(GetParent(m_hWnd), TCM_KEYDOWN, 0, reinterpret_cast<LPARAM>(m_hWnd));
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown();
+        return 0;
+    case WM_LBUTTONUP:
+        Repaint();
+        return 0;
+    case WM_MOUSELEAVE:
+        m_bHover = false;
+        Repaint();
+        return 0;
+    default:
+        return kNotHandled;
+    }
+}
+
+void TStaticButton::Repaint() const {
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TStaticButton::OnMouseMove() {
+    m_bHover = true;
+    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
+    TrackMouseEvent(&tme);
+    Repaint();
+}
+
+void TStaticButton::OnLButtonDown() {
+    SetFocus(m_hWnd);
+    Repaint();
+    // The parent may destroy the button while it handles the click: nothing of this object
+    // may be touched once the message is sent.
+    const HWND hParent = GetParent(m_hWnd);
+    const int nID = m_nID;
+    SendMessageW(hParent, TCM_CLICKED, 0, nID);
+}
+
+void TStaticButton::OnPaint() {
+    TMemDC dc(m_hWnd);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    DrawButton(dc.GetSafeHdc(), rc);
+}
+
+void TStaticButton::DrawButton(HDC hDC, const RECT& rcClient) const {
+    SetBkMode(hDC, TRANSPARENT);
+    FillSolid(hDC, rcClient, kFace);
+    FrameRect(hDC, &rcClient, g_hBorderBrush.get());
+    if (m_bHover) {
+        FillSolid(hDC, rcClient, kHoverFace);
+        BrushHandle frame = MakeSolidBrush(kHoverFrame);
+        FrameRect(hDC, &rcClient, frame.get());
+    }
+    if (m_bFocus) {
+        RECT rcFocus = rcClient;
+        InflateRect(&rcFocus, -kFocusInset, -kFocusInset);
+        DrawDotFrame(hDC, rcFocus);
+    }
+    SelectScope font(hDC, m_hFont);
+    SIZE extent = {};
+    GetTextExtentPoint32W(hDC, m_szText, lstrlenW(m_szText), &extent);
+    RECT rcText = rcClient;
+    rcText.top += (rcText.bottom - rcText.top - extent.cy) / 2;
+    SetTextColor(hDC, RGB(0, 0, 0));
+    DrawTextW(hDC, m_szText, -1, &rcText, DT_CENTER);
+}
