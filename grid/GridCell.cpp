@@ -1,5 +1,7 @@
 #include "grid/GridCell.h"
 
+#include "toolkit/Combox.h"
+
 #include <algorithm>
 #include <cwchar>
 
@@ -171,7 +173,18 @@ bool TGridCellCheckbox::OnClick(POINT pt, const RECT& rc) {
     return true;
 }
 
-void TGridCellCombox::BeginEdit(const RECT&) {}
+void TGridCellCombox::BeginEdit(const RECT& rc) {
+    if (!m_pCombox) {
+        return;
+    }
+    const HWND hEditor = m_pCombox->m_hWnd;
+    ShowWindow(hEditor, SW_SHOW);
+    SetWindowPos(hEditor, nullptr, rc.left + 2, rc.top + 2, rc.right - rc.left - 1, m_pCombox->m_nHeight,
+                 SWP_NOZORDER);
+    InvalidateRect(hEditor, nullptr, TRUE);
+    m_pCombox->SetText(m_szText);
+    InvalidateRect(hEditor, nullptr, FALSE);
+}
 
 void TGridHeader::Draw(HDC hDC, const RECT& rc) {
     if (!HasWidth(rc)) {

@@ -15,7 +15,9 @@ constexpr int kDefaultColumnWidth = 100;
 constexpr int kStoredRowHeight = 22;
 constexpr int kWheelRows = 3;   // rows per wheel message, whatever its delta
 constexpr int kHScrollLine = 5; // pixels per horizontal arrow click
-constexpr int kBorderReach = 2; // a border is hot this close, exclusive: x-1, x and x+1
+constexpr int kBorderReach = 2;
+constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell // a border is hot
+                                 // this close, exclusive: x-1, x and x+1
 constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
 
 SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
@@ -166,6 +168,7 @@ void TGridCtrl::SetCellType(int row, int col, int kind) {
         auto combo = std::make_unique<TGridCellCombox>();
         combo->m_hGrid = m_hWnd;
         cell = std::move(combo);
+        EnsureEditor();
         break;
     }
     default:
@@ -211,7 +214,38 @@ void TGridCtrl::SetItem(const GridItem* item) {
     }
 }
 
-void TGridCtrl::SetEditorItems(const std::vector<std::wstring>&) {}
+void TGridCtrl::EnsureEditor() {
+    if (m_pEditor) {
+        return;
+    }
+    m_pEditor = std::make_unique<TCombox>();
+    m_pEditor->Create(m_hWnd);
+    const HWND hEditor = m_pEditor->m_hWnd;
+    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->m_nHeight, SWP_NOZORDER | SWP_NOMOVE);
+    InvalidateRect(hEditor, nullptr, TRUE);
+    // Shown only while a combo cell is edited.
+    ShowWindow(hEditor, SW_HIDE);
+}
+
+void TGridCtrl::SetEditorItems(const std::vector<std::wstring>& items) {
+    if (!m_pEditor) {
+        return;
+    }
+    TCombox& editor = *m_pEditor;
+    editor.m_strText.clear();
+    editor.m_vecItems.clear();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        ComboItem row = {};
+        lstrcpynW(row.name, items[i].c_str(), static_cast<int>(std::size(row.name)));
+        row.tag = L'F';
+        row.data = static_cast<int>(i);
+        row.checked = true;
+        editor.m_vecItems.push_back(row);
+    }
+    editor.EnsureList();
+    editor.m_pList->SetItems(editor.m_vecItems);
+    editor.m_pList->m_nHot = -1;
+}
 
 void TGridCtrl::EnsureCells() {
     // Rows already present are the owner's and stay as they are.

@@ -112,6 +112,8 @@ public:
     GridCellId m_editCell = {-1, -1};
 
 private:
+    // Creates the in-place editor, hidden, with the first combo cell.
+    void EnsureEditor();
     void OnSize();
     void EnsureCells();
     void OnPaint();
