@@ -13,11 +13,10 @@ namespace {
 constexpr int kDefaultRowHeight = 25;
 constexpr int kDefaultColumnWidth = 100;
 constexpr int kStoredRowHeight = 22;
-constexpr int kWheelRows = 3;   // rows per wheel message, whatever its delta
-constexpr int kHScrollLine = 5; // pixels per horizontal arrow click
-constexpr int kBorderReach = 2;
-constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell // a border is hot
-                                 // this close, exclusive: x-1, x and x+1
+constexpr int kWheelRows = 3;    // rows per wheel message, whatever its delta
+constexpr int kHScrollLine = 5;  // pixels per horizontal arrow click
+constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, x and x+1
+constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell
 constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
 
 SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
@@ -121,8 +120,6 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         return kNotHandled;
     }
 }
-
-// ---- Model ----
 
 void TGridCtrl::SetColumnWidth(int col, int width) {
     m_colWidths[col] = width;
@@ -262,12 +259,11 @@ void TGridCtrl::EnsureCells() {
 void TGridCtrl::OnSize() {
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    m_nPageRows = (rc.bottom - rc.top) / RowHeight(0);
+    // A header height an owner stored by hand as 0 must not divide by zero.
+    m_nPageRows = (rc.bottom - rc.top) / std::max(RowHeight(0), 1);
     EnsureCells();
     UpdateScrollBars();
 }
-
-// ---- Geometry ----
 
 int TGridCtrl::GetTotalWidth() const {
     int total = 0;
@@ -345,8 +341,6 @@ TGridCellBase* TGridCtrl::CellAt(const GridCellId& hit) const {
     return GetCell(ScreenRowOf(hit.row), hit.col);
 }
 
-// ---- Painting ----
-
 void TGridCtrl::DrawBackground(HDC hDC, const RECT& rc) {
     FillSolid(hDC, rc, m_crBkgnd);
 }
@@ -406,8 +400,6 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& 
         x += width;
     }
 }
-
-// ---- Scrolling ----
 
 void TGridCtrl::UpdateScrollBars() {
     const int run = ++m_nScrollUpdates;
@@ -558,8 +550,6 @@ void TGridCtrl::PositionEditor(const GridCellId& cell, TCombox* editor) {
         MoveWindow(editor->m_hWnd, 0, 0, 0, 0, TRUE);
     }
 }
-
-// ---- Input ----
 
 POINT TGridCtrl::CursorPoint() const {
     POINT pt = {};
