@@ -6,6 +6,7 @@
 #include "grid/GridCtrl.h"
 #include "support/RecordingWindow.h"
 #include "support/TestSupport.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,22 @@ protected:
         }
         grid->UpdateScrollBars();
         notices.clear();
+    }
+
+    // Combo cells "Yes" (odd rows) and "No" in a column of every screen row but the header,
+    // in the font of the grid's texts, and the editor's choices, as the column dialog has them.
+    void MakeComboCells(int col) {
+        for (int row = 1; row < grid->m_nPageRows; ++row) {
+            grid->SetCellType(row, col, kGridCellCombox);
+            GridItem item = {};
+            item.row = row;
+            item.col = col;
+            item.mask = GIF_TEXT | GIF_FONT;
+            lstrcpynW(item.text, row % 2 ? L"Yes" : L"No", 261);
+            GetObjectW(g_hTextFont.get(), sizeof(item.lfFont), &item.lfFont);
+            grid->SetItem(&item);
+        }
+        grid->SetEditorItems({L"Yes", L"No"});
     }
 
     // Puts the cursor on a client point of the grid and lets the moves it causes arrive.

@@ -86,50 +86,6 @@ bool FramedAt(const Canvas& canvas, const RECT& rc) {
 
 } // namespace
 
-TEST(GridCell, DefaultsAndTheAttributesAKindChangeKeeps) {
-    TGridCellBase cell;
-    EXPECT_EQ(cell.m_crText, kText);
-    EXPECT_EQ(cell.m_crSelText, kSelText);
-    EXPECT_EQ(cell.m_crBack, kBack);
-    EXPECT_EQ(cell.m_crSelBack, kSelBack);
-    EXPECT_EQ(cell.m_crBorder, kBorder);
-    EXPECT_EQ(cell.m_nMask, 0x3F9u);
-    EXPECT_EQ(cell.m_nFormat, UINT(DT_CENTER | DT_VCENTER));
-    EXPECT_EQ(cell.m_nState, 0u);
-    EXPECT_EQ(TGridHeader().m_nSortArrow, 1);
-    EXPECT_FALSE(TGridCellCheckbox().m_bChecked);
-    EXPECT_EQ(TGridCellCombox().m_pCombox, nullptr);
-
-    TGridCellCheckbox source = MakeCell<TGridCellCheckbox>(L"Kept");
-    source.m_crText = RGB(1, 2, 3);
-    source.m_crSelText = RGB(4, 5, 6);
-    source.m_crBack = RGB(7, 8, 9);
-    source.m_crSelBack = RGB(10, 11, 12);
-    source.m_crBorder = RGB(13, 14, 15);
-    source.m_nTextTop = 5;
-    source.m_nMargin = 3;
-    source.m_nMask = 0x181;
-    source.m_nFormat = DT_RIGHT;
-    source.m_nState = GCS_SELECTED;
-    source.m_bChecked = true;
-    TGridHeader header;
-    header.m_nSortArrow = -1;
-    header.CopyAttributes(source);
-    EXPECT_STREQ(header.m_szText, L"Kept");
-    EXPECT_EQ(header.m_crText, RGB(1, 2, 3));
-    EXPECT_EQ(header.m_crSelText, RGB(4, 5, 6));
-    EXPECT_EQ(header.m_crBack, RGB(7, 8, 9));
-    EXPECT_EQ(header.m_crSelBack, RGB(10, 11, 12));
-    EXPECT_EQ(header.m_crBorder, RGB(13, 14, 15));
-    EXPECT_STREQ(header.m_lfFont.lfFaceName, L"Arial");
-    EXPECT_EQ(header.m_nTextTop, 5);
-    EXPECT_EQ(header.m_nMargin, 3);
-    EXPECT_EQ(header.m_nMask, 0x181u);
-    EXPECT_EQ(header.m_nFormat, UINT(DT_RIGHT));
-    EXPECT_TRUE(header.IsSelected());
-    EXPECT_EQ(header.m_nSortArrow, -1); // its own field is not an attribute
-}
-
 TEST(GridCell, TextCellPaintsBackgroundSharedFrameAndPlacesItsTextByMask) {
     const RECT rc = {20, 10, 120, 40};
     const UINT kTop = DT_TOP | DT_SINGLELINE;

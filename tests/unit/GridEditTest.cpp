@@ -19,7 +19,7 @@ namespace {
 using Notices = std::vector<std::string>;
 
 // Columns 40, 160 and 75 pixels, 40 logical rows, 18 screen rows filling the client height
-// exactly; combo cells "Yes"/"No" in column 2 once MakeComboCells has run.
+// exactly; the grid's texts in a font of their own.
 class GridEdit : public GridTest {
 protected:
     void SetUp() override {
@@ -30,18 +30,6 @@ protected:
     void TearDown() override {
         GridTest::TearDown();
         OnPluginFree();
-    }
-    void MakeComboCells() {
-        for (int row = 1; row < grid->m_nPageRows; ++row) {
-            grid->SetCellType(row, 2, kGridCellCombox);
-            GridItem item = {};
-            item.row = row;
-            item.col = 2;
-            item.mask = GIF_TEXT;
-            lstrcpynW(item.text, row % 2 ? L"Yes" : L"No", 261);
-            grid->SetItem(&item);
-        }
-        grid->SetEditorItems({L"Yes", L"No"});
     }
     HWND Editor() const { return grid->m_pEditor->m_hWnd; }
     // The editor's rectangle in the grid's client coordinates.
@@ -88,7 +76,7 @@ TEST_F(GridEdit, EditorIsMadeOnceWithTheFirstComboCellHiddenAndFilledWithTheChoi
     // Lent to no cell, the editor stays hidden.
     cell->BeginEdit(RECT{200, 22, 275, 44});
     EXPECT_FALSE(IsWindowVisible(Editor()));
-    MakeComboCells();
+    MakeComboCells(2);
     EXPECT_EQ(grid->m_pEditor.get(), editor);
 
     editor->m_strText = L"Stale";
@@ -113,7 +101,7 @@ TEST_F(GridEdit, EditorIsMadeOnceWithTheFirstComboCellHiddenAndFilledWithTheChoi
 }
 
 TEST_F(GridEdit, DoubleClickOpensTheEditorOverTheCellAndAPickCommitsTheTextAtOnce) {
-    MakeComboCells();
+    MakeComboCells(2);
     DoubleClick(CellPoint(4, 2));
     // Two plain clicks, but no double click notice for a combo cell.
     EXPECT_EQ(TakeNotices(), (Notices{"click 0 4 2", "click 0 4 2"}));
@@ -150,7 +138,7 @@ TEST_F(GridEdit, DoubleClickOpensTheEditorOverTheCellAndAPickCommitsTheTextAtOnc
 }
 
 TEST_F(GridEdit, ScrollingKeepsTheEditorOverItsCellOrCollapsesItAtTheViewsEdges) {
-    MakeComboCells();
+    MakeComboCells(2);
     DoubleClick(CellPoint(5, 2));
     TakeNotices();
     struct Step {

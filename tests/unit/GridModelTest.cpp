@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
 using testing_support::GridTest;
 using testing_support::SameRect;
@@ -78,14 +79,26 @@ TEST_F(GridModel, CellsAreOwnedReplacedByKindWithTheirAttributesAndFilledByMask)
     grid->SetItem(&item);
     EXPECT_EQ(grid->GetCell(9, 1), nullptr);
 
-    // A kind change keeps the attributes, not the kind's own state; kind 3 changes nothing.
+    // A kind change keeps every attribute, not the kind's own state; kind 3 changes nothing.
+    cell->m_crSelBack = RGB(4, 4, 4);
+    cell->m_crBorder = RGB(5, 5, 5);
+    cell->m_nMask = 0x181;
     grid->SetCellType(3, 1, kGridCellCheckbox);
     EXPECT_EQ(destroyed, 2);
     auto* box = dynamic_cast<TGridCellCheckbox*>(grid->GetCell(3, 1));
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->m_crBack, RGB(1, 1, 1));
-    EXPECT_EQ(box->m_nState, GCS_SELECTED);
     EXPECT_EQ(box->m_szText[258], L'x');
+    EXPECT_EQ(box->m_szText[259], L'\0');
+    const COLORREF colours[] = {box->m_crBack, box->m_crText, box->m_crSelText, box->m_crSelBack,
+                                box->m_crBorder};
+    EXPECT_EQ(std::vector<COLORREF>(std::begin(colours), std::end(colours)),
+              (std::vector<COLORREF>{RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4), RGB(5, 5, 5)}));
+    EXPECT_STREQ(box->m_lfFont.lfFaceName, L"Arial");
+    EXPECT_EQ(box->m_nTextTop, 5);
+    EXPECT_EQ(box->m_nMargin, 3);
+    EXPECT_EQ(box->m_nMask, 0x181u);
+    EXPECT_EQ(box->m_nFormat, UINT(DT_VCENTER));
+    EXPECT_EQ(box->m_nState, GCS_SELECTED);
     box->m_bChecked = true;
     grid->SetCellType(3, 1, kGridCellCheckbox);
     EXPECT_FALSE(dynamic_cast<TGridCellCheckbox*>(grid->GetCell(3, 1))->m_bChecked);

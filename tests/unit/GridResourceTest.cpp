@@ -3,7 +3,6 @@
 #include "support/HandleCensus.h"
 
 #include "plugin/entry/Exports.h"
-#include "toolkit/SharedDrawing.h"
 
 #include <gtest/gtest.h>
 
@@ -18,36 +17,20 @@ protected:
     void SetUp() override {
         OnPluginLoad(1033);
         GridTest::SetUp();
-        Fill(*grid);
+        Fill();
     }
     void TearDown() override {
         GridTest::TearDown();
         OnPluginFree();
     }
-    void Fill(TGridCtrl& target) {
-        target.m_nCols = 3;
-        for (int c = 0; c < 3; ++c) {
-            target.SetColumnWidth(c, 80);
+    void Fill() {
+        Layout({40, 160, 75}, 30, SIZE{300, 300});
+        grid->SetCellType(0, 1, kGridCellHeader);
+        for (int row = 1; row < grid->m_nPageRows; ++row) {
+            grid->SetCellType(row, 0, kGridCellCheckbox);
         }
-        target.SetRowHeight(0);
-        target.m_nRows = 30;
-        MoveWindow(target.m_hWnd, 0, 0, 300, 300, TRUE);
-        target.SetCellType(0, 1, kGridCellHeader);
-        for (int row = 0; row < target.m_nPageRows; ++row) {
-            target.SetRowHeight(row);
-            target.SetCellType(row, 0, kGridCellCheckbox);
-            target.SetCellType(row, 2, kGridCellCombox);
-            GridItem item = {};
-            item.row = row;
-            item.col = 2;
-            item.mask = GIF_TEXT | GIF_FONT;
-            lstrcpynW(item.text, L"Yes", 261);
-            GetObjectW(g_hTextFont.get(), sizeof(item.lfFont), &item.lfFont);
-            target.SetItem(&item);
-        }
-        target.SetEditorItems({L"Yes", L"No"});
-        target.m_selRows = {2};
-        target.UpdateScrollBars();
+        MakeComboCells(2);
+        grid->m_selRows = {2};
     }
 };
 
@@ -69,11 +52,11 @@ TEST_F(GridResources, PaintsAndGridsMadeAndFreedLeaveNothing) {
 
     auto makeAndFree = [this] {
         for (int i = 0; i < 30; ++i) {
-            TGridCtrl other;
-            other.Create(parent);
-            Fill(other); // its editor and the editor's list made on the way
-            UpdateWindow(other.m_hWnd);
-            // Freed with its window still there.
+            grid = std::make_unique<TGridCtrl>();
+            grid->Create(parent);
+            Fill(); // its editor and the editor's list made on the way
+            UpdateWindow(grid->m_hWnd);
+            grid.reset(); // freed with its window still there
         }
     };
     // Wine fills caches of its own once, up to the most windows it has seen.
