@@ -300,7 +300,8 @@ int TGridCtrl::ScreenRowOf(int logicalRow) const {
 
 GridCellId TGridCtrl::HitTest(const POINT& pt) const {
     GridCellId hit = {RowFromY(pt), -1};
-    if (hit.row > 0) {
+    // The header and a miss stay as they are.
+    if (hit.row != 0 && hit.row != -1) {
         hit.row += VScrollPos();
     }
     hit.col = ColumnFromX(POINT{pt.x + GetScrollPos(m_hWnd, SB_HORZ), pt.y});
