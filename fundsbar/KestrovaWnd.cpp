@@ -24,17 +24,19 @@ constexpr COLORREF kSeparator = RGB(84, 81, 46);
 constexpr UINT kCellText = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr int kListHeight = 100;
 
-int TextWidth(HDC hDC, HFONT hFont, const wchar_t* text) {
-    SelectScope font(hDC, hFont);
-    SIZE size = {};
-    GetTextExtentPoint32W(hDC, text, static_cast<int>(std::wcslen(text)), &size);
-    return size.cx;
+// The "Account No." and "Currency" cells carry a drop mark and open a list.
+bool IsDropColumn(int nColId) {
+    return nColId == 0 || nColId == 1;
 }
 
-void DrawCellText(HDC hDC, HFONT hFont, COLORREF colour, const wchar_t* text, RECT rc) {
-    SelectScope font(hDC, hFont);
-    SetTextColor(hDC, colour);
-    DrawTextW(hDC, text, -1, &rc, kCellText);
+// A value sits 20 pixels below its title, in a band of the same height.
+RECT ValueRect(const RECT& rcCell) {
+    return RECT{rcCell.left, rcCell.top + 20, rcCell.right, rcCell.bottom + 20};
+}
+
+// In the font and colour selected into the context.
+void DrawCellText(HDC hDC, const std::wstring& text, RECT rc) {
+    DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rc, kCellText);
 }
 
 const char* CurrencyOf(const void* record) {
@@ -105,7 +107,7 @@ LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         OnLButtonDown();
         return 0;
     case WM_LBUTTONDBLCLK:
-        OpenColumnDialog();
+        OnLButtonDblClk();
         return 0;
     case WM_RBUTTONUP:
         ShowContextMenu();
@@ -178,40 +180,71 @@ void TKestrovaWnd::OnPaint() {
 }
 
 void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
-    PenHandle separator = MakeSolidPen(kSeparator);
-    SetBkMode(hDC, TRANSPARENT);
     const HFONT hTextFont = g_hTextFont.get();
     const HFONT hValueFont = g_hValueFont.get();
-    const int y0 = rcClient.top;
-    int x = rcClient.left;
+    std::vector<std::size_t> shown;
+    std::vector<std::wstring> titles;
+    std::vector<std::wstring> values;
     for (std::size_t i = 0; i < m_vecSettings.size(); ++i) {
-        ColumnSetting& setting = m_vecSettings[i];
+        const ColumnSetting& setting = m_vecSettings[i];
         if (!setting.bShow) {
             continue;
         }
         wchar_t szValue[kValueTextChars] = {};
         FormatFundsValue(setting.nColId, szValue);
-        const int nTitleWidth = TextWidth(hDC, hTextFont, setting.szTitle);
-        const int nValueWidth = TextWidth(hDC, hValueFont, szValue);
-        const bool bDropCell = setting.nColId == 0 || setting.nColId == 1;
-        const int w = std::max(bDropCell ? nTitleWidth + 10 + m_nArrowWidth : nTitleWidth, nValueWidth);
-        setting.nWidth = std::max(setting.nWidth, w);
+        shown.push_back(i);
+        titles.emplace_back(setting.szTitle);
+        values.emplace_back(szValue);
+    }
+    // Texts are measured only when they change, and each font is selected once for all the
+    // cells: the bar repaints on every mouse move over it.
+    std::vector<int> titleWidths;
+    std::vector<int> valueWidths;
+    m_titleWidths.Measure(hDC, hTextFont, titles, titleWidths);
+    m_valueWidths.Measure(hDC, hValueFont, values, valueWidths);
 
-        const RECT rcCell = {x, y0, x + 20 + w, y0 + 30};
-        const RECT rcValue = {x, y0 + 20, x + 20 + w, y0 + 50};
-        DrawCellText(hDC, hTextFont, kTitleText, setting.szTitle, rcCell);
-        DrawCellText(hDC, hValueFont, setting.bColor ? kColouredValue : kPlainValue, szValue, rcValue);
-        if (bDropCell) {
-            RECT& rcHit = setting.nColId == 0 ? m_rcAccount : m_rcCurrency;
+    const int y0 = rcClient.top;
+    std::vector<RECT> cells;
+    int x = rcClient.left;
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        ColumnSetting& setting = m_vecSettings[shown[k]];
+        const int nTitleWidth =
+            IsDropColumn(setting.nColId) ? titleWidths[k] + 10 + m_nArrowWidth : titleWidths[k];
+        const int w = std::max(nTitleWidth, valueWidths[k]);
+        setting.nWidth = std::max(setting.nWidth, w);
+        cells.push_back(RECT{x, y0, x + 20 + w, y0 + 30});
+        x += 20 + w;
+    }
+
+    SetBkMode(hDC, TRANSPARENT);
+    {
+        SelectScope font(hDC, hTextFont);
+        SetTextColor(hDC, kTitleText);
+        for (std::size_t k = 0; k < shown.size(); ++k) {
+            DrawCellText(hDC, titles[k], cells[k]);
+        }
+    }
+    {
+        SelectScope font(hDC, hValueFont);
+        for (std::size_t k = 0; k < shown.size(); ++k) {
+            SetTextColor(hDC, m_vecSettings[shown[k]].bColor ? kColouredValue : kPlainValue);
+            DrawCellText(hDC, values[k], ValueRect(cells[k]));
+        }
+    }
+    PenHandle separator = MakeSolidPen(kSeparator);
+    SelectScope pen(hDC, separator.get());
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const RECT& rcCell = cells[k];
+        const int nColId = m_vecSettings[shown[k]].nColId;
+        if (IsDropColumn(nColId)) {
+            RECT& rcHit = nColId == 0 ? m_rcAccount : m_rcCurrency;
             rcHit = rcCell;
             DrawDropArrow(hDC, rcCell);
-            rcHit.bottom = rcValue.bottom;
+            rcHit.bottom = ValueRect(rcCell).bottom;
         }
-        if (i != 0) {
-            SelectScope pen(hDC, separator.get());
-            DrawLine(hDC, x, y0 + 5, x, y0 + 45);
+        if (shown[k] != 0) {
+            DrawLine(hDC, rcCell.left, y0 + 5, rcCell.left, y0 + 45);
         }
-        x += 20 + w;
     }
 }
 
@@ -334,7 +367,6 @@ void TKestrovaWnd::ChooseFundsRecord() {
             }
         }
     }
-    Invalidate();
 }
 
 void TKestrovaWnd::QueryAccountFunds() {
@@ -400,30 +432,47 @@ void TKestrovaWnd::BuildCurrencyItems(std::vector<ComboItem>& rows) const {
 void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
     list.SetItems(rows);
     list.m_nHot = -1;
-    POINT corner = {rcCell.left, rcCell.bottom};
-    ClientToScreen(m_hWnd, &corner);
-    int x = corner.x;
-    int y = corner.y;
-    int nWidth = rcCell.right - rcCell.left;
-    int nHeight = kListHeight;
-    list.SetPos(x, y, nWidth, nHeight);
-    ShowWindow(list.m_hWnd, SW_SHOW);
+    // A double click on the bar opens its column dialog, even on the cell of an open list.
+    list.DropDown(m_hWnd, rcCell, rcCell.right - rcCell.left, kListHeight, 0,
+                  TComboxList::AnchorDoubleClick::PassedOn);
+}
+
+void TKestrovaWnd::CloseLists() {
+    for (TComboxList* list : {m_pAccountList.get(), m_pCurrencyList.get()}) {
+        if (list) {
+            list->CloseUp();
+        }
+    }
 }
 
 void TKestrovaWnd::OnLButtonDown() {
     const POINT pt = CursorInClient();
-    std::vector<ComboItem> rows;
-    if (PtInRect(&m_rcAccount, pt)) {
-        BuildAccountItems(rows);
-        if (!rows.empty() && m_pAccountList) {
-            OpenList(*m_pAccountList, m_rcAccount, rows);
-        }
-    } else if (PtInRect(&m_rcCurrency, pt)) {
-        BuildCurrencyItems(rows);
-        if (!rows.empty() && m_pCurrencyList) {
-            OpenList(*m_pCurrencyList, m_rcCurrency, rows);
-        }
+    const bool bAccount = PtInRect(&m_rcAccount, pt) != 0;
+    const bool bCurrency = !bAccount && PtInRect(&m_rcCurrency, pt) != 0;
+    TComboxList* list = bAccount ? m_pAccountList.get() : bCurrency ? m_pCurrencyList.get() : nullptr;
+    // The user's second click on a cell never gets here while its list shows; a click sent
+    // to the bar does, and closes the list just the same.
+    const bool bWasOpen = list && list->IsDroppedDown();
+    CloseLists();
+    if (!list || bWasOpen) {
+        return;
     }
+    std::vector<ComboItem> rows;
+    if (bAccount) {
+        BuildAccountItems(rows);
+    } else {
+        BuildCurrencyItems(rows);
+    }
+    if (!rows.empty()) {
+        OpenList(*list, bAccount ? m_rcAccount : m_rcCurrency, rows);
+    }
+}
+
+void TKestrovaWnd::OnLButtonDblClk() {
+    // A double click anywhere on the bar, a drop cell included, asks for the column dialog;
+    // a list its first click opened goes first.
+    CloseLists();
+    OpenColumnDialog();
 }
 
 void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
@@ -438,6 +487,7 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
         return;
     }
     const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, 260);
+    const ShownFunds before = Shown();
     if (bAccountList) {
         if (BarAccountNumber(text.c_str()) == m_szAccount) {
             return;
@@ -453,14 +503,22 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
         m_strCurrency = text;
     }
     SelectFunds();
+    RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnFundsChanged(const FundsRecord* record) {
+    const ShownFunds before = Shown();
     if (!IsEmptyFunds(record) && !FundsList().Contains(record)) {
         FundsList().Add(const_cast<FundsRecord*>(record));
     }
     EnsureAccount();
     ChooseFundsRecord();
+    // Notices come for every account to every bar, many a second: a bar repaints only for a
+    // record of the account it shows, whose figures or currencies may have moved.
+    if (record && FundsAccountKey(record) == m_szAccount) {
+        Invalidate();
+    }
+    RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnAccountsChanged() {
@@ -468,6 +526,8 @@ void TKestrovaWnd::OnAccountsChanged() {
     EnsureAccount();
     RefreshFundsList();
     SelectFunds();
+    // The records were read again: the shown one's figures may differ even where it is the same.
+    Invalidate();
 }
 
 void TKestrovaWnd::OnUserNoUpdate() {
@@ -475,6 +535,22 @@ void TKestrovaWnd::OnUserNoUpdate() {
     if (announced.empty()) {
         return;
     }
+    const ShownFunds before = Shown();
     SetAccount(announced.c_str());
     SelectFunds();
+    RepaintIfChanged(before);
+}
+
+TKestrovaWnd::ShownFunds TKestrovaWnd::Shown() const {
+    return ShownFunds{m_szAccount, m_pFunds};
+}
+
+void TKestrovaWnd::RepaintIfChanged(const ShownFunds& before) {
+    if (before.account == m_szAccount && before.pFunds == m_pFunds) {
+        return;
+    }
+    // At once, not at the next idle moment: one account's number must never stand beside
+    // another account's figures, not even until the queue empties.
+    Invalidate();
+    UpdateWindow(m_hWnd);
 }

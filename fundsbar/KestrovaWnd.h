@@ -4,6 +4,7 @@
 #include "plugin/PluginState.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
+#include "toolkit/TextWidths.h"
 
 #include <memory>
 #include <string>
@@ -60,6 +61,7 @@ private:
     void OnMouseMove();
     void OnMouseLeave();
     void OnLButtonDown();
+    void OnLButtonDblClk();
     void ShowContextMenu();
     void OpenColumnDialog();
     void OnColumnsChanged();
@@ -68,9 +70,22 @@ private:
     void OnAccountsChanged();
     void OnUserNoUpdate();
 
+    // The account and the record whose figures the bar shows.
+    struct ShownFunds {
+        std::string account;
+        const FundsRecord* pFunds;
+    };
+    ShownFunds Shown() const;
+    // Repaints at once when the account or the record differs from before.
+    void RepaintIfChanged(const ShownFunds& before);
+
     void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
+    void CloseLists();
     void SetAccount(const char* text);
     POINT CursorInClient() const;
     void Invalidate() const;
+
+    TTextWidths m_titleWidths;
+    TTextWidths m_valueWidths;
 };

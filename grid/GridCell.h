@@ -2,7 +2,10 @@
 // The cells of the grid: each holds its text and look and paints itself into the grid's
 // off-screen context. Plain text cells, check box cells, combo cells edited in place through
 // the grid's one combo box, and header cells with a sort arrow.
-#include <windows.h>
+#include "toolkit/GdiHandle.h"
+
+#include <utility>
+#include <vector>
 
 class TCombox;
 
@@ -20,6 +23,18 @@ constexpr UINT GIF_SELTEXTCOLOR = 0x400;
 constexpr UINT GCS_SELECTED = 0x2;
 
 constexpr int kCellTextChars = 260;
+
+// The fonts of one paint of the grid: selects into the paint's context a font made from a
+// cell's LOGFONT, made once per distinct LOGFONT. Selecting a font costs more than all else a
+// cell draws, so a cell that finds a font made from its own LOGFONT selected draws with it
+// instead of making one. The object must outlive the paint's context.
+class TCellFonts {
+public:
+    void Select(HDC hDC, const LOGFONTW& lf);
+
+private:
+    std::vector<std::pair<LOGFONTW, FontHandle>> m_fonts;
+};
 
 class TGridCellBase {
 public:

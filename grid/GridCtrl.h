@@ -110,4 +110,43 @@ public:
     std::vector<int> m_selRows;
     std::unique_ptr<TCombox> m_pEditor;
     GridCellId m_editCell = {-1, -1};
+
+private:
+    // Creates the in-place editor, hidden, with the first combo cell.
+    void EnsureEditor();
+    void OnSize();
+    void EnsureCells();
+    void OnPaint();
+    void PaintRows(HDC hDC, RECT rc, TCellFonts& fonts);
+    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts);
+    // Range 0..nMax, the page and the position of one scroll bar; the system clamps the position.
+    void SetScrollBar(int bar, int nMax, int nPage, int nPos);
+    void OnVScroll(WPARAM wParam);
+    void OnHScroll(WPARAM wParam);
+    void OnMouseWheel(WPARAM wParam);
+    void NotifyVisibleRange();
+    // Keeps the editor over the cell it edits; collapses it while the cell is not wholly in
+    // view vertically.
+    void PositionEditor(const GridCellId& cell, TCombox* editor);
+    void OnSetCursor();
+    void OnKeyDown(WPARAM wParam);
+    void OnMouseMove();
+    void OnLButtonDown();
+    void OnLButtonUp();
+    void OnLButtonDblClk();
+    void OnRButtonDown();
+    void EndEdit();
+
+    int VScrollPos() const;
+    // Screen row of a logical row: the header is screen row 0 at every scroll position.
+    int ScreenRowOf(int logicalRow) const;
+    // The cell a HitTest result names, or null.
+    TGridCellBase* CellAt(const GridCellId& hit) const;
+    // The pointer's position in client coordinates, where the mouse handlers read it.
+    POINT CursorPoint() const;
+    void SelectOnly(int logicalRow);
+
+    // Counts UpdateScrollBars runs: showing or hiding a bar resizes the client area, and the
+    // WM_SIZE it sends runs a newer update that an older one must not overwrite.
+    int m_nScrollUpdates = 0;
 };

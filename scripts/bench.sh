@@ -11,3 +11,4 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 "$here/wine-exec.sh" "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
 "$here/wine-exec.sh" "$build/bench/bar_bench/bar_bench.exe"
+"$here/wine-exec.sh" "$build/bench/grid_bench/grid_bench.exe"

@@ -32,6 +32,9 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
         OnMouseMove();
         return 0;
     case WM_LBUTTONDOWN:
+    // Quick clicks open and close the list in turn; the system pairs two of them into a
+    // double click, which is one more such click.
+    case WM_LBUTTONDBLCLK:
         OnLButtonDown(lParam);
         return 0;
     case WM_MOUSELEAVE:
@@ -92,16 +95,17 @@ void TCombox::OnLButtonDown(LPARAM lParam) {
     if (!PtInRect(&rc, pt)) {
         return;
     }
+    // A click sent while the list shows closes it, as the user's own click on the combo does.
+    if (m_pList && m_pList->IsDroppedDown()) {
+        m_pList->CloseUp();
+        return;
+    }
     EnsureList();
-    // The list covers the combo's last pixel row, so the two read as one control.
-    POINT corner = {rc.left, rc.bottom - 1};
-    ClientToScreen(m_hWnd, &corner);
     RECT rcList = {};
     GetClientRect(m_pList->m_hWnd, &rcList);
-    int x = corner.x, y = corner.y;
-    int nWidth = rcList.right - rcList.left, nHeight = rcList.bottom - rcList.top;
-    m_pList->SetPos(x, y, nWidth, nHeight);
-    ShowWindow(m_pList->m_hWnd, SW_SHOW);
+    // The list covers the combo's last pixel row (its first when it opens above), so the two
+    // read as one control.
+    m_pList->DropDown(m_hWnd, rc, rcList.right - rcList.left, rcList.bottom - rcList.top, 1);
 }
 
 void TCombox::SelectItem(int nIndex) {

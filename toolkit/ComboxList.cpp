@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kPageRows = 10; // rows drawn at once, and the scroll bar's page
 constexpr int kWheelRows = 2; // rows per wheel message, whatever its delta
 constexpr int kScrollBarRoom = 20;
 constexpr std::size_t kScrollRows = 11; // from this many rows the width leaves room for the scroll bar
@@ -41,11 +40,86 @@ std::wstring MeasuredText(const ComboItem& item) {
     return text;
 }
 
+// The list that shows, and the hooks that watch the thread's messages for it meanwhile: at
+// most one drop-down list is open at a time.
+TComboxList* g_pOpenList = nullptr;
+HHOOK g_hQueuedHook = nullptr;
+HHOOK g_hSentHook = nullptr;
+
+bool IsButtonDown(UINT uMsg) {
+    switch (uMsg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONDBLCLK:
+    case WM_NCXBUTTONDOWN:
+    case WM_NCXBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
+            msg->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(g_hQueuedHook, nCode, wParam, lParam);
+}
+
+LRESULT CALLBACK TComboxList::WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == HC_ACTION && g_pOpenList) {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const MSG msg = {sent->hwnd, sent->message, sent->wParam, sent->lParam, 0, {}};
+        g_pOpenList->ClosesOn(msg, Delivery::Sent);
+    }
+    return CallNextHookEx(g_hSentHook, nCode, wParam, lParam);
+}
+
+void TComboxList::StartWatching() {
+    if (g_pOpenList == this) {
+        return;
+    }
+    if (g_pOpenList) {
+        g_pOpenList->CloseUp();
+    }
+    g_pOpenList = this;
+    const DWORD dwThread = GetCurrentThreadId();
+    g_hQueuedHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread);
+    g_hSentHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread);
+}
+
+void TComboxList::StopWatching() {
+    m_hAnchor = nullptr;
+    if (g_pOpenList != this) {
+        return;
+    }
+    g_pOpenList = nullptr;
+    UnhookWindowsHookEx(g_hQueuedHook);
+    UnhookWindowsHookEx(g_hSentHook);
+    g_hQueuedHook = nullptr;
+    g_hSentHook = nullptr;
+}
 
 TComboxList::TComboxList() : m_hFont(g_hTextFont.get()) {}
 
 TComboxList::~TComboxList() {
+    StopWatching();
     // Destroyed here, while messages still reach this class's handler.
     if (m_hWnd) {
         DestroyWindow(m_hWnd);
@@ -62,6 +136,9 @@ bool TComboxList::CreateList(HWND hOwner, int nMode) {
 
 void TComboxList::SetItems(const std::vector<ComboItem>& items) {
     m_vecItems = items;
+    if (m_hWnd) {
+        UpdateScrollBar();
+    }
 }
 
 int TComboxList::RowHeight() const {
@@ -104,25 +181,126 @@ int TComboxList::FirstVisibleRow() const {
     return std::max(si.nPos, 0);
 }
 
+int TComboxList::PageRows() const {
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    const int nRowHeight = RowHeight();
+    return nRowHeight > 0 ? std::max(static_cast<int>(rc.bottom - rc.top) / nRowHeight, 1) : 1;
+}
+
 int TComboxList::VisibleRowAt(int y) const {
     const int nRowHeight = RowHeight();
     return nRowHeight > 0 ? y / nRowHeight : -1;
 }
 
-void TComboxList::SetPos(int& x, int& y, int& nWidth, int& nHeight) {
+SIZE TComboxList::ListSize(int nWidth, int nHeight) const {
     int h = static_cast<int>(std::min<long long>(RowsHeight(), m_nMaxHeight));
     if (h < 1) {
         h = nHeight;
     }
-    const int w = std::max(nWidth, MeasureWidth());
-    SetWindowPos(m_hWnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    return SIZE{std::max(nWidth, MeasureWidth()), h};
+}
+
+void TComboxList::SetPos(int& x, int& y, int& nWidth, int& nHeight) {
+    const SIZE size = ListSize(nWidth, nHeight);
+    SetWindowPos(m_hWnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap,
+                           AnchorDoubleClick doubleClick) {
+    if (!m_hWnd) {
+        return;
+    }
+    RECT rcScreen = rcAnchor;
+    MapWindowPoints(hAnchor, nullptr, reinterpret_cast<POINT*>(&rcScreen), 2);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromRect(&rcScreen, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& rcWork = monitor.rcWork;
+    const SIZE size = ListSize(nWidth, nHeight);
+
+    int x = std::max(std::min(static_cast<int>(rcScreen.left), static_cast<int>(rcWork.right - size.cx)),
+                     static_cast<int>(rcWork.left));
+    int y = rcScreen.bottom - nOverlap;
+    const int yAbove = rcScreen.top + nOverlap - size.cy;
+    // Above only when it does not fit below, and fits above or has more room there.
+    if (y + size.cy > rcWork.bottom &&
+        (yAbove >= rcWork.top || rcScreen.top - rcWork.top > rcWork.bottom - rcScreen.bottom)) {
+        y = yAbove;
+    }
+    SetPos(x, y, nWidth, nHeight);
+    UpdateScrollBar();
+    m_nHot = -1;
+    m_hAnchor = hAnchor;
+    m_rcAnchor = rcAnchor;
+    m_anchorDoubleClick = doubleClick;
+    SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void TComboxList::CloseUp() {
+    if (m_hWnd && IsWindowVisible(m_hWnd)) {
+        ShowWindow(m_hWnd, SW_HIDE);
+    }
+}
+
+bool TComboxList::IsDroppedDown() const {
+    return m_hWnd && IsWindowVisible(m_hWnd);
+}
+
+bool TComboxList::IsOnAnchor(const MSG& msg) const {
+    if (!m_hAnchor || msg.hwnd != m_hAnchor) {
+        return false;
+    }
+    // Where the cursor was, as the bar reads its clicks: for the user's own clicks that is
+    // also the point the message carries.
+    POINT pt = msg.pt;
+    ScreenToClient(m_hAnchor, &pt);
+    return PtInRect(&m_rcAnchor, pt) != 0;
+}
+
+bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        CloseUp();
+        return delivery == Delivery::Queued;
+    }
+    // Its own rows and scroll bar take their clicks.
+    if (!IsButtonDown(msg.message) || msg.hwnd == m_hWnd) {
+        return false;
+    }
+    // A click sent to the anchor's window is its owner's to judge (IsDroppedDown tells it
+    // the list shows). A queued left click on the anchor would open the list again, so it
+    // only closes it; so does a double click, unless the owner gives it a meaning of its own.
+    if (delivery == Delivery::Sent && msg.hwnd == m_hAnchor) {
+        return false;
+    }
+    const bool bSecondClick =
+        msg.message == WM_LBUTTONDOWN ||
+        (msg.message == WM_LBUTTONDBLCLK && m_anchorDoubleClick == AnchorDoubleClick::HeldBack);
+    const bool bHoldBack = bSecondClick && IsOnAnchor(msg);
+    CloseUp();
+    return bHoldBack;
 }
 
 LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_SIZE:
-        OnSize();
+        UpdateScrollBar();
+        return 0;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+        // The default handling still sends WM_SIZE and WM_MOVE.
+        return kNotHandled;
+    case WM_MOUSEACTIVATE:
+        // A click on a row leaves activation and the keyboard focus where they are.
+        return MA_NOACTIVATE;
+    case WM_ACTIVATEAPP:
+        if (!wParam) {
+            CloseUp();
+        }
+        return 0;
+    case WM_DESTROY:
+        StopWatching();
         return 0;
     case WM_PAINT:
         PaintList();
@@ -134,6 +312,8 @@ LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         OnMouseMove(lParam);
         return 0;
     case WM_LBUTTONDOWN:
+    // The class takes double clicks: a second quick click on a row is a click all the same.
+    case WM_LBUTTONDBLCLK:
         OnLButtonDown(lParam);
         return 0;
     case WM_MOUSEWHEEL:
@@ -147,7 +327,16 @@ LRESULT TComboxList::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TComboxList::OnSize() {
+void TComboxList::OnWindowPosChanged(const WINDOWPOS& pos) {
+    // However the list is shown or hidden, by DropDown or by anyone's ShowWindow.
+    if (pos.flags & SWP_SHOWWINDOW) {
+        StartWatching();
+    } else if (pos.flags & SWP_HIDEWINDOW) {
+        StopWatching();
+    }
+}
+
+void TComboxList::UpdateScrollBar() {
     m_bHasScroll = RowsHeight() > m_nMaxHeight;
     ShowScrollBar(m_hWnd, SB_VERT, m_bHasScroll ? TRUE : FALSE);
     SCROLLINFO si = {};
@@ -155,7 +344,9 @@ void TComboxList::OnSize() {
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     si.nMin = 0;
     si.nMax = std::max(static_cast<int>(m_vecItems.size()) - 1, 0);
-    si.nPage = kPageRows;
+    // A page of the rows that fit whole, so that the last row can be scrolled into view
+    // whatever the font makes a row's height.
+    si.nPage = static_cast<UINT>(PageRows());
     // Every resize starts again from the top.
     si.nPos = 0;
     SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
@@ -186,7 +377,12 @@ void TComboxList::DrawItems(HDC hDC, const RECT& rcClient) {
     const int nFirst = FirstVisibleRow();
     const int nRows = static_cast<int>(m_vecItems.size());
     const int nRowHeight = RowHeight();
-    const int nEnd = std::min(nRows, nFirst + kPageRows);
+    if (nRowHeight <= 0) {
+        return;
+    }
+    // The rows that fit, and one cut by the bottom edge.
+    const int nVisible = (rcClient.bottom - rcClient.top + nRowHeight - 1) / nRowHeight;
+    const int nEnd = std::min(nRows, nFirst + nVisible);
     for (int i = nFirst; i < nEnd; ++i) {
         const int k = i - nFirst;
         RECT rcText = {};
@@ -210,11 +406,12 @@ void TComboxList::OnVScroll(WPARAM wParam) {
         nNew = nOld + 1;
         break;
     case SB_PAGEUP:
-        nNew = nOld - kPageRows;
+        nNew = nOld - PageRows();
         break;
     case SB_PAGEDOWN:
-        nNew = nOld + kPageRows;
+        nNew = nOld + PageRows();
         break;
+    case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
         SCROLLINFO si = {};
         si.cbSize = sizeof(si);
@@ -224,7 +421,6 @@ void TComboxList::OnVScroll(WPARAM wParam) {
         break;
     }
     default:
-        // The list follows the thumb only once it is let go.
         return;
     }
     // The scroll bar keeps the position inside its range.

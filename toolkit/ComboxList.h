@@ -14,6 +14,12 @@ struct ComboItem {
 
 // Drop-down list: rows of "%-10s%-20s", at most 230 pixels high with a scroll bar beyond,
 // hot row under the mouse, the chosen row reported to the owner with TCM_SELCHANGED.
+//
+// Owners open it with DropDown and may close it with CloseUp. While it shows it never takes
+// activation or the keyboard focus, and it closes as drop-down lists do: on Escape, on a
+// click anywhere outside it, and when the application loses activation. A click on the cell
+// or box it was opened from only closes it; an owner that is sent such a click itself (no
+// click from the user is) tells it apart with IsDroppedDown.
 class TComboxList : public TPopupWnd {
 public:
     TComboxList();
@@ -24,6 +30,20 @@ public:
     virtual bool CreateList(HWND hOwner, int nMode);
     virtual void DrawItems(HDC hDC, const RECT& rcClient);
 
+    // Opens the list for the anchor rcAnchor, a rectangle in hAnchor's client coordinates
+    // (the cell or box that opens it): its top left corner at the anchor's bottom left, or,
+    // when the work area of the anchor's monitor has no room below, its bottom at the anchor's
+    // top; each nOverlap pixels over the anchor's edge; moved left where it would leave the
+    // work area on the right. Sized as SetPos sizes it, scrolled to the top. A double click
+    // on the anchor closes the list too; whether it then goes on to the anchor's window or is
+    // held back like a second click depends on what it means there.
+    enum class AnchorDoubleClick { HeldBack, PassedOn };
+    void DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int nHeight, int nOverlap = 0,
+                  AnchorDoubleClick doubleClick = AnchorDoubleClick::HeldBack);
+    void CloseUp();
+    bool IsDroppedDown() const;
+
+    // Copies the rows; the scroll range follows them at once, even when the size does not.
     void SetItems(const std::vector<ComboItem>& items);
     // Height of a row: the font's LOGFONT height plus m_nRowExtra; 0 without a window.
     int RowHeight() const;
@@ -31,6 +51,8 @@ public:
     int MeasureWidth() const;
     // First row on view.
     int FirstVisibleRow() const;
+    // Rows that fit the list's height whole: the scroll bar's page.
+    int PageRows() const;
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
 
@@ -46,16 +68,39 @@ public:
     int m_nMaxHeight = 230;
 
 private:
+    // While the list shows, hooks on the thread hand it every message the thread takes from
+    // its queue (posted, or the user's input) and every message sent to one of its windows.
+    enum class Delivery { Queued, Sent };
+    static LRESULT CALLBACK WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam);
+    void StartWatching();
+    // Also forgets the anchor.
+    void StopWatching();
+    // Closes the list when the message does; true when the message must then go no further
+    // (only a queued one can be held back).
+    bool ClosesOn(const MSG& msg, Delivery delivery);
+
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
     long long RowsHeight() const;
 
-    void OnSize();
+    // The size SetPos gives the list for the width and height an owner asks for.
+    SIZE ListSize(int nWidth, int nHeight) const;
+    // Range, page and visibility of the scroll bar for the rows and the height; back to the top.
+    void UpdateScrollBar();
+    void OnWindowPosChanged(const WINDOWPOS& pos);
+    // A mouse message for the anchor's window at a point of the anchor.
+    bool IsOnAnchor(const MSG& msg) const;
     void PaintList();
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
+
+    // The window and rectangle the list was dropped down from; no window once it hides.
+    HWND m_hAnchor = nullptr;
+    RECT m_rcAnchor = {};
+    AnchorDoubleClick m_anchorDoubleClick = AnchorDoubleClick::HeldBack;
 };

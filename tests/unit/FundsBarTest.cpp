@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 using testing_support::BarTest;
 using testing_support::Canvas;
@@ -48,6 +49,39 @@ std::vector<int> CellEdges(const std::vector<std::wstring>& titles, const std::v
     return edges;
 }
 
+// First and last row (plus one) of a rectangle holding pixels close to a colour; {0, 0} when none.
+std::pair<int, int> InkRows(const Canvas& canvas, const RECT& rc, COLORREF c) {
+    std::pair<int, int> rows = {0, 0};
+    for (int y = rc.top; y < rc.bottom; ++y) {
+        if (CountNear(canvas, RECT{rc.left, y, rc.right, y + 1}, c) > 0) {
+            rows = {rows.second ? rows.first : y, y + 1};
+        }
+    }
+    return rows;
+}
+
+// The rows a single line of text covers when centred vertically between top and bottom as
+// DrawTextW centres it: its line box starts half the band's height minus half the font's
+// height below the top.
+std::pair<int, int> CentredInkRows(HFONT font, const std::wstring& text, COLORREF c, int top, int bottom) {
+    Canvas canvas(800, 80);
+    canvas.Fill(kBackground);
+    SelectScope selected(canvas.dc(), font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(canvas.dc(), &tm);
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    SetTextColor(canvas.dc(), c);
+    TextOutW(canvas.dc(), 5, top + (bottom - top) / 2 - tm.tmHeight / 2, text.c_str(), int(text.size()));
+    GdiFlush();
+    return InkRows(canvas, RECT{0, 0, 800, 80}, c);
+}
+
+// Both ends within a pixel: rounding of the centring may differ by one between systems.
+bool SameRows(std::pair<int, int> drawn, std::pair<int, int> expected) {
+    return expected.second > expected.first && std::abs(drawn.first - expected.first) <= 1 &&
+           std::abs(drawn.second - expected.second) <= 1;
+}
+
 // A line of separator colour from y 5 to 44 and no further.
 bool IsSeparatorAt(const Canvas& canvas, int x) {
     return canvas.Count(RECT{x, 5, x + 1, 45}, kSeparator) == 40 && canvas.Pixel(x, 4) != kSeparator &&
@@ -69,17 +103,26 @@ TEST_F(FundsBarPaint, DefaultLayoutDrawsTenMeasuredCellsAndLightsTheDropCellUnde
     ASSERT_NE(bar, nullptr);
     Canvas canvas(1600, 50);
     Paint(*bar, canvas);
-    const std::vector<int> edges = CellEdges(
-        {L"Account No.", L"Currency", L"Account Balance", L"Account Value", L"Exchange Fee", L"Net PnL",
-         L"PnL%", L"Unrealized PnL", L"Adjustment", L"Risk%"},
-        {L"1001", L"Base", L"1234.50", L"2000.00", L"-3.25", L"10.00", L"12.34%", L"0.00", L"0.00", L"0.12"},
-        2);
+    const std::vector<std::wstring> titles = {
+        L"Account No.", L"Currency", L"Account Balance", L"Account Value", L"Exchange Fee",
+        L"Net PnL",     L"PnL%",     L"Unrealized PnL",  L"Adjustment",    L"Risk%"};
+    const std::vector<std::wstring> values = {L"1001",  L"Base",   L"1234.50", L"2000.00", L"-3.25",
+                                              L"10.00", L"12.34%", L"0.00",    L"0.00",    L"0.12"};
+    const std::vector<int> edges = CellEdges(titles, values, 2);
     // Nine separators and nothing else of their colour below the drop marks.
     EXPECT_EQ(canvas.Count(RECT{0, 20, 1600, 50}, kSeparator), 9 * 25);
     for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
         EXPECT_EQ(IsSeparatorAt(canvas, edges[i]), i > 0) << "cell " << i << " at " << edges[i];
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 0, edges[i + 1], 24}, kTitle), 0) << "title " << i;
         EXPECT_GT(CountNear(canvas, RECT{edges[i] + 1, 28, edges[i + 1], 50}, kPlain), 0) << "value " << i;
+        // Titles centred in the top 30 rows, values in the 30 rows from y 20.
+        const RECT cell = {edges[i] + 1, 0, edges[i + 1], 50};
+        EXPECT_TRUE(SameRows(InkRows(canvas, cell, kTitle),
+                             CentredInkRows(g_hTextFont.get(), titles[i], kTitle, 0, 30)))
+            << "title " << i;
+        EXPECT_TRUE(SameRows(InkRows(canvas, cell, kPlain),
+                             CentredInkRows(g_hValueFont.get(), values[i], kPlain, 20, 50)))
+            << "value " << i;
     }
     EXPECT_EQ(CountNear(canvas, RECT{0, 0, 1600, 50}, kColoured), 0);
     EXPECT_EQ(canvas.CountOther(RECT{edges.back() + 1, 0, 1600, 50}, kBackground), 0);
@@ -105,6 +148,59 @@ TEST_F(FundsBarPaint, DefaultLayoutDrawsTenMeasuredCellsAndLightsTheDropCellUnde
     UpdateWindow(bar->m_hWnd);
     testing_support::CaptureWindow(bar->m_hWnd, canvas);
     EXPECT_EQ(canvas.Count(account, RGB(0, 0, 0)), 0);
+}
+
+TEST_F(FundsBarPaint, EveryPaintFollowsTheSettingsValuesAndFontsAsTheyAreNow) {
+    TKestrovaWnd* bar = OpenBar(1200, 50);
+    ASSERT_NE(bar, nullptr);
+    Canvas canvas(1200, 50);
+    // Whatever changes the settings, a record's figures or the fonts, and whether or not
+    // anything tells the bar, its next paint lays the cells out for what it shows then.
+    const std::vector<std::wstring> titles = {L"Account No.", L"Account Balance", L"Risk%"};
+    struct Step {
+        const char* change;
+        std::function<void()> apply;
+        std::vector<std::wstring> values;
+        bool coloured;
+    };
+    const Step steps[] = {
+        {"three columns shown",
+         [&] {
+             for (ColumnSetting& setting : bar->m_vecSettings) {
+                 setting.bShow = setting.nColId == 0 || setting.nColId == 3 || setting.nColId == 26;
+             }
+         },
+         {L"1001", L"1234.50", L"0.12"},
+         false},
+        {"balance changed in the record",
+         [&] { host::RecordStore::SetDouble(base1, host::Funds::Balance, 98765432.5); },
+         {L"1001", L"98765432.50", L"0.12"},
+         false},
+        {"balance coloured",
+         [&] { bar->m_vecSettings[3].bColor = true; },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+        {"larger value font",
+         [&] { g_hValueFont.reset(CreateFontW(34, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")); },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+        {"smaller title font",
+         [&] { g_hTextFont.reset(CreateFontW(10, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")); },
+         {L"1001", L"98765432.50", L"0.12"},
+         true},
+    };
+    for (const Step& step : steps) {
+        step.apply();
+        InvalidateRect(bar->m_hWnd, nullptr, FALSE);
+        UpdateWindow(bar->m_hWnd);
+        testing_support::CaptureWindow(bar->m_hWnd, canvas);
+        const std::vector<int> edges = CellEdges(titles, step.values, 1);
+        EXPECT_TRUE(IsSeparatorAt(canvas, edges[1]) && IsSeparatorAt(canvas, edges[2])) << step.change;
+        EXPECT_EQ(canvas.Count(RECT{0, 20, 1200, 50}, kSeparator), 2 * 25) << step.change;
+        EXPECT_EQ(CountNear(canvas, RECT{edges[1] + 1, 28, edges[2], 50}, kColoured) > 0, step.coloured)
+            << step.change;
+        EXPECT_EQ(canvas.CountOther(RECT{edges[3] + 1, 0, 1200, 50}, kBackground), 0) << step.change;
+    }
 }
 
 TEST_F(FundsBarPaint, StoredLayoutAndIgnoreFileDecideTheCells) {

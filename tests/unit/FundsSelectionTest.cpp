@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 using Names = std::vector<std::wstring>;
 using Queried = std::vector<std::pair<std::string, std::string>>;
@@ -196,4 +198,88 @@ TEST_F(FundsSelection, RefreshDropsEmptyRecordsAdjacentOnesIncluded) {
     host.SpiCompletionNotice(0, 26);
     Settle();
     EXPECT_EQ(FundsList().Items(), (std::vector<void*>{base1}));
+}
+
+namespace {
+
+// Whether the window shows what its state draws now, and whether that differs from before.
+struct Screen {
+    using Pixels = std::vector<COLORREF>;
+    static Pixels Of(const testing_support::Canvas& canvas) {
+        Pixels pixels;
+        for (int i = 0; i < canvas.width() * canvas.height(); ++i) {
+            pixels.push_back(canvas.Pixel(i % canvas.width(), i / canvas.width()));
+        }
+        return pixels;
+    }
+    // The window's pixels now, taken without letting it paint first.
+    Pixels Take() const {
+        testing_support::Canvas shot(900, 50);
+        testing_support::CaptureWindow(bar.m_hWnd, shot);
+        return Of(shot);
+    }
+    bool ShowsCurrentState() const {
+        testing_support::Canvas drawn(900, 50);
+        drawn.Fill(RGB(40, 40, 40));
+        bar.DrawBar(drawn.dc(), RECT{0, 0, 900, 50});
+        return Take() == Of(drawn);
+    }
+    TKestrovaWnd& bar;
+};
+
+} // namespace
+
+TEST_F(FundsSelection, AnotherAccountCurrencyOrRecordIsOnScreenAtOnce) {
+    TKestrovaWnd* bar = OpenBar(900, 50);
+    ASSERT_NE(bar, nullptr);
+    PointAt(*bar, POINT{890, 200}); // below the bar: no cell is lit
+    const Screen screen{*bar};
+    void* base3 = Record("1003", "Base", 777.0);
+    // Each change is followed by a look at the window before any other message is handled.
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"an account without funds", [&] { Pick(*bar, true, L"1003"); }},
+        {"its funds arriving", [&] { SendMessageW(bar->m_hWnd, FBM_FUNDSCHANGED, 0, LPARAM(base3)); }},
+        {"an announced account",
+         [&] {
+             g_strUserNo.Set("1001");
+             SendMessageW(bar->m_hWnd, FBM_USERNOUPDATE, 0, 0);
+         }},
+        {"a currency", [&] { Pick(*bar, false, L"CNY"); }},
+    };
+    for (const auto& [change, apply] : changes) {
+        UpdateWindow(bar->m_hWnd);
+        const Screen::Pixels before = screen.Take();
+        apply();
+        EXPECT_TRUE(screen.ShowsCurrentState()) << change;
+        EXPECT_NE(before, screen.Take()) << change;
+    }
+    EXPECT_EQ(bar->m_pFunds, cny1);
+}
+
+TEST_F(FundsSelection, ANoticeRepaintsOnlyTheBarsShowingItsAccount) {
+    TKestrovaWnd* first = OpenBar();
+    TKestrovaWnd* second = OpenBar();
+    ASSERT_TRUE(first && second);
+    Pick(*second, true, L"1002");
+    // Which bars have something to paint after each notice: first shows 1001, second 1002.
+    const std::tuple<const char*, UINT, void*, bool, bool> notices[] = {
+        {"the first bar's record", FBM_FUNDSCHANGED, base1, true, false},
+        {"a new currency of the second bar's account", FBM_FUNDSCHANGED, Record("1002", "HKD"), false, true},
+        {"an account neither shows", FBM_FUNDSCHANGED, Record("1003", "Base"), false, false},
+        {"an empty record of the first bar's account", FBM_FUNDSCHANGED, host.store.MakeFunds("1001", "EUR"),
+         true, false},
+        {"a null record", FBM_FUNDSCHANGED, nullptr, false, false},
+        {"accounts changed", FBM_ACCOUNTSCHANGED, nullptr, true, true},
+    };
+    for (const auto& [notice, uMsg, record, firstPaints, secondPaints] : notices) {
+        Settle();
+        PostToAllBars(uMsg, reinterpret_cast<LPARAM>(record));
+        for (MSG msg; PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_USERNOUPDATE, PM_REMOVE);) {
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(GetUpdateRect(first->m_hWnd, nullptr, FALSE) != FALSE, firstPaints) << notice;
+        EXPECT_EQ(GetUpdateRect(second->m_hWnd, nullptr, FALSE) != FALSE, secondPaints) << notice;
+    }
+    EXPECT_EQ(first->m_pFunds, base1);
+    EXPECT_EQ(second->m_pFunds, base2);
 }

@@ -1,0 +1,752 @@
+#include "grid/GridCtrl.h"
+
+#include "toolkit/Combox.h"
+#include "toolkit/MemDC.h"
+#include "toolkit/ToolkitMessages.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+constexpr int kDefaultRowHeight = 25;
+constexpr int kDefaultColumnWidth = 100;
+constexpr int kStoredRowHeight = 22;
+constexpr int kWheelRows = 3;    // rows per wheel message, whatever its delta
+constexpr int kHScrollLine = 5;  // pixels per horizontal arrow click
+constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, x and x+1
+constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell
+constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
+
+SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    GetScrollInfo(hWnd, bar, &si);
+    return si;
+}
+
+void SetCursorShape(LPCWSTR id) {
+    SetCursor(LoadCursorW(nullptr, id));
+}
+
+// Position of a point along a walk of stored sizes: the key of the first band with
+// acc < v <= acc + size, -1 when none. Open at the start, closed at the end.
+int BandAt(const std::map<int, int>& sizes, int v) {
+    int acc = 0;
+    for (const auto& [key, size] : sizes) {
+        if (acc < v && v <= acc + size) {
+            return key;
+        }
+        acc += size;
+    }
+    return -1;
+}
+
+// Sum of the first `count` stored sizes (fewer when the map ends first).
+int SumOfFirst(const std::map<int, int>& sizes, int count) {
+    int sum = 0;
+    for (auto it = sizes.begin(); it != sizes.end() && count > 0; ++it, --count) {
+        sum += it->second;
+    }
+    return sum;
+}
+
+} // namespace
+
+TGridCtrl::TGridCtrl() = default;
+
+TGridCtrl::~TGridCtrl() {
+    // An owner that frees the grid before its window has gone must not leave the window
+    // routing messages to a freed object; the editor's window goes with it.
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool TGridCtrl::Create(HWND hParent) {
+    TIxFrm::Create(L"GridCtrl", hParent, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
+                   0);
+    return m_hWnd != nullptr;
+}
+
+LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
+    switch (uMsg) {
+    case WM_SIZE:
+        OnSize();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SETCURSOR:
+        OnSetCursor();
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(wParam);
+        return 0;
+    case WM_HSCROLL:
+        OnHScroll(wParam);
+        return 0;
+    case WM_VSCROLL:
+        OnVScroll(wParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(m_hWnd);
+        OnLButtonDown();
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk();
+        return 0;
+    case WM_RBUTTONDOWN:
+        SetFocus(m_hWnd);
+        OnRButtonDown();
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam);
+        return 0;
+    case TCM_SELCHANGED:
+        if (m_pEditor) {
+            EndEdit();
+        }
+        return 0;
+    default:
+        return kNotHandled;
+    }
+}
+
+void TGridCtrl::SetColumnWidth(int col, int width) {
+    m_colWidths[col] = width;
+}
+
+void TGridCtrl::SetRowHeight(int row) {
+    m_rowHeights[row] = kStoredRowHeight;
+}
+
+int TGridCtrl::RowHeight(int screenRow) const {
+    const auto it = m_rowHeights.find(screenRow);
+    return it != m_rowHeights.end() ? it->second : kDefaultRowHeight;
+}
+
+int TGridCtrl::ColumnWidth(int col) const {
+    const auto it = m_colWidths.find(col);
+    return it != m_colWidths.end() ? it->second : kDefaultColumnWidth;
+}
+
+TGridCellBase* TGridCtrl::GetCell(int row, int col) const {
+    const auto rowIt = m_cells.find(row);
+    if (rowIt == m_cells.end()) {
+        return nullptr;
+    }
+    const auto cellIt = rowIt->second.find(col);
+    return cellIt != rowIt->second.end() ? cellIt->second.get() : nullptr;
+}
+
+void TGridCtrl::SetCell(int row, int col, std::unique_ptr<TGridCellBase> cell) {
+    m_cells[row][col] = std::move(cell);
+}
+
+void TGridCtrl::SetCellType(int row, int col, int kind) {
+    std::unique_ptr<TGridCellBase> cell;
+    switch (kind) {
+    case kGridCellHeader:
+        cell = std::make_unique<TGridHeader>();
+        break;
+    case kGridCellCheckbox:
+        cell = std::make_unique<TGridCellCheckbox>();
+        break;
+    case kGridCellCombox: {
+        auto combo = std::make_unique<TGridCellCombox>();
+        combo->m_hGrid = m_hWnd;
+        cell = std::move(combo);
+        EnsureEditor();
+        break;
+    }
+    default:
+        return;
+    }
+    if (const TGridCellBase* old = GetCell(row, col)) {
+        cell->CopyAttributes(*old);
+    }
+    SetCell(row, col, std::move(cell));
+}
+
+void TGridCtrl::SetItem(const GridItem* item) {
+    TGridCellBase* cell = item ? GetCell(item->row, item->col) : nullptr;
+    if (!cell) {
+        return;
+    }
+    const UINT mask = item->mask;
+    if (mask & GIF_TEXT) {
+        const std::size_t length = wcsnlen(item->text, kCellTextChars - 1);
+        wmemcpy(cell->m_szText, item->text, length);
+        cell->m_szText[length] = L'\0';
+    }
+    if (mask & GIF_BKCOLOR) {
+        cell->m_crBack = item->crBack;
+    }
+    if (mask & GIF_TEXTCOLOR) {
+        cell->m_crText = item->crText;
+    }
+    if (mask & GIF_SELTEXTCOLOR) {
+        cell->m_crSelText = item->crSelText;
+    }
+    if (mask & GIF_FONT) {
+        cell->m_lfFont = item->lfFont;
+    }
+    if (mask & GIF_TEXTTOP) {
+        cell->m_nTextTop = item->nTextTop;
+    }
+    if (mask & GIF_MARGIN) {
+        cell->m_nMargin = item->nMargin;
+    }
+    if (mask & GIF_FORMAT) {
+        cell->m_nFormat = item->nFormat;
+    }
+}
+
+void TGridCtrl::EnsureEditor() {
+    if (m_pEditor) {
+        return;
+    }
+    m_pEditor = std::make_unique<TCombox>();
+    m_pEditor->Create(m_hWnd);
+    const HWND hEditor = m_pEditor->m_hWnd;
+    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->m_nHeight, SWP_NOZORDER | SWP_NOMOVE);
+    InvalidateRect(hEditor, nullptr, TRUE);
+    // Shown only while a combo cell is edited.
+    ShowWindow(hEditor, SW_HIDE);
+}
+
+void TGridCtrl::SetEditorItems(const std::vector<std::wstring>& items) {
+    if (!m_pEditor) {
+        return;
+    }
+    TCombox& editor = *m_pEditor;
+    editor.m_strText.clear();
+    editor.m_vecItems.clear();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        ComboItem row = {};
+        lstrcpynW(row.name, items[i].c_str(), static_cast<int>(std::size(row.name)));
+        row.tag = L'F';
+        row.data = static_cast<int>(i);
+        row.checked = true;
+        editor.m_vecItems.push_back(row);
+    }
+    editor.EnsureList();
+    editor.m_pList->SetItems(editor.m_vecItems);
+    editor.m_pList->m_nHot = -1;
+}
+
+void TGridCtrl::EnsureCells() {
+    // Rows already present are the owner's and stay as they are.
+    for (int row = 0; row < m_nPageRows; ++row) {
+        if (m_cells.count(row)) {
+            continue;
+        }
+        for (int col = 0; col < m_nCols; ++col) {
+            SetCell(row, col, std::make_unique<TGridCellBase>());
+        }
+    }
+}
+
+void TGridCtrl::OnSize() {
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    // A header height an owner stored by hand as 0 must not divide by zero.
+    m_nPageRows = (rc.bottom - rc.top) / std::max(RowHeight(0), 1);
+    EnsureCells();
+    UpdateScrollBars();
+}
+
+int TGridCtrl::GetTotalWidth() const {
+    int total = 0;
+    for (const auto& entry : m_colWidths) {
+        total += entry.second;
+    }
+    return total;
+}
+
+int TGridCtrl::RowFromY(const POINT& pt) const {
+    return BandAt(m_rowHeights, pt.y);
+}
+
+int TGridCtrl::ColumnFromX(const POINT& pt) const {
+    return BandAt(m_colWidths, pt.x);
+}
+
+bool TGridCtrl::GetCellOrigin(int screenRow, int col, POINT* out) const {
+    if (m_colWidths.empty()) {
+        return false;
+    }
+    out->x = SumOfFirst(m_colWidths, col);
+    out->y = SumOfFirst(m_rowHeights, screenRow);
+    return true;
+}
+
+int TGridCtrl::VScrollPos() const {
+    return GetScrollPos(m_hWnd, SB_VERT);
+}
+
+int TGridCtrl::ScreenRowOf(int logicalRow) const {
+    return logicalRow == 0 ? 0 : logicalRow - VScrollPos();
+}
+
+GridCellId TGridCtrl::HitTest(const POINT& pt) const {
+    GridCellId hit = {RowFromY(pt), -1};
+    // The header and a miss stay as they are.
+    if (hit.row != 0 && hit.row != -1) {
+        hit.row += VScrollPos();
+    }
+    hit.col = ColumnFromX(POINT{pt.x + GetScrollPos(m_hWnd, SB_HORZ), pt.y});
+    return hit;
+}
+
+RECT TGridCtrl::GetCellRect(const GridCellId& id) const {
+    const int screenRow = ScreenRowOf(id.row);
+    RECT rc = {};
+    POINT topLeft = {}, bottomRight = {};
+    if (GetCellOrigin(screenRow, id.col, &topLeft) &&
+        GetCellOrigin(screenRow + 1, id.col + 1, &bottomRight)) {
+        const int hPos = GetScrollPos(m_hWnd, SB_HORZ);
+        rc = RECT{topLeft.x - hPos, topLeft.y, bottomRight.x - hPos, bottomRight.y};
+    }
+    return rc;
+}
+
+bool TGridCtrl::HitColumnBorder(const POINT& pt, int* col) const {
+    const int x = pt.x + GetScrollPos(m_hWnd, SB_HORZ);
+    *col = -1;
+    int acc = 0;
+    for (int c = 0; c < m_nCols; ++c) {
+        acc += ColumnWidth(c);
+        if (acc - kBorderReach < x && x < acc + kBorderReach) {
+            *col = c;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TGridCtrl::EraseColumnWidth(int col) {
+    m_colWidths.erase(col);
+}
+
+TGridCellBase* TGridCtrl::CellAt(const GridCellId& hit) const {
+    return GetCell(ScreenRowOf(hit.row), hit.col);
+}
+
+void TGridCtrl::DrawBackground(HDC hDC, const RECT& rc) {
+    FillSolid(hDC, rc, m_crBkgnd);
+}
+
+void TGridCtrl::OnPaint() {
+    TCellFonts fonts; // outlives the paint's context, which may still hold one of them
+    TMemDC dc(m_hWnd);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    DrawBackground(dc.GetSafeHdc(), rc);
+    PaintRows(dc.GetSafeHdc(), rc, fonts);
+    if (m_nMouseMode == kGridResizing) {
+        const POINT pt = CursorPoint();
+        PenHandle pen = MakeSolidPen(kResizeGuide);
+        SelectScope penScope(dc.GetSafeHdc(), pen.get());
+        DrawLine(dc.GetSafeHdc(), pt.x, rc.top, pt.x, rc.bottom);
+    }
+}
+
+void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
+    // Rows start one pixel right of and below the origin that hit testing uses.
+    InflateRect(&rc, -1, -1);
+    const int rows = std::min(m_nPageRows, m_nRows);
+    if (m_bHScroll) {
+        const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_HORZ);
+        const int hPos = si.nPos >= 0 && si.nPos <= si.nMax ? si.nPos : 0;
+        OffsetRect(&rc, -hPos, 0);
+    }
+    int y = rc.top;
+    for (int row = 0; row < rows; ++row) {
+        const int height = RowHeight(row);
+        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row, fonts);
+        y += height;
+    }
+}
+
+void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts) {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    const int logicalRow = VScrollPos() + screenRow;
+    const bool selected =
+        screenRow != 0 && std::find(m_selRows.begin(), m_selRows.end(), logicalRow) != m_selRows.end();
+    int x = rcRow.left;
+    for (int col = 0; col < m_nCols; ++col) {
+        const int width = ColumnWidth(col);
+        TGridCellBase* cell = GetCell(screenRow, col);
+        if (!cell) {
+            return;
+        }
+        const bool leftOfView = x < 0 && x + width < 0;
+        const bool rightOfView = x > client.right && x + width > client.right;
+        if (!leftOfView && !rightOfView) {
+            cell->m_nState = selected ? (cell->m_nState | GCS_SELECTED) : (cell->m_nState & ~GCS_SELECTED);
+            fonts.Select(hDC, cell->m_lfFont);
+            cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
+        }
+        x += width;
+    }
+}
+
+void TGridCtrl::UpdateScrollBars() {
+    const int run = ++m_nScrollUpdates;
+    const int hPos = GetScrollPos(m_hWnd, SB_HORZ);
+    const int vPos = GetScrollPos(m_hWnd, SB_VERT);
+
+    m_bVScroll = m_nPageRows < m_nRows;
+    if (m_bVScroll) {
+        EnableScrollBar(m_hWnd, SB_VERT, ESB_ENABLE_BOTH);
+    }
+    ShowScrollBar(m_hWnd, SB_VERT, m_bVScroll);
+    if (run != m_nScrollUpdates) {
+        return;
+    }
+
+    const int vScrollWidth = m_bVScroll ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    RECT rcWindow = {};
+    GetWindowRect(m_hWnd, &rcWindow);
+    const int width = rcWindow.right - rcWindow.left - vScrollWidth;
+    const int total = GetTotalWidth();
+    m_bHScroll = width < total;
+    if (m_bHScroll) {
+        EnableScrollBar(m_hWnd, SB_HORZ, ESB_ENABLE_BOTH);
+    }
+    ShowScrollBar(m_hWnd, SB_HORZ, m_bHScroll);
+    if (run != m_nScrollUpdates) {
+        return;
+    }
+
+    SetScrollBar(SB_HORZ, total + vScrollWidth, width, hPos);
+    SetScrollBar(SB_VERT, m_nRows - 1, m_nPageRows, vPos);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void TGridCtrl::SetScrollBar(int bar, int nMax, int nPage, int nPos) {
+    // Redrawing a bar is dear and an owner updates the bars once per row it fills: a bar that
+    // already holds what the system would store (an empty range as 0..0, the page cut to the
+    // range, the position clamped into it) is left alone, which changes nothing it shows.
+    const int storedMax = std::max(nMax, 0);
+    const int storedPage = std::clamp(nPage, 0, storedMax + 1);
+    const int storedPos = std::min(std::max(nPos, 0), storedMax - std::max(storedPage - 1, 0));
+    const SCROLLINFO current = ReadScrollInfo(m_hWnd, bar);
+    if (current.nMin == 0 && current.nMax == storedMax && current.nPage == static_cast<UINT>(storedPage) &&
+        current.nPos == storedPos) {
+        return;
+    }
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    si.nMax = nMax;
+    si.nPage = static_cast<UINT>(std::max(nPage, 0));
+    si.nPos = nPos;
+    SetScrollInfo(m_hWnd, bar, &si, TRUE);
+}
+
+void TGridCtrl::OnVScroll(WPARAM wParam) {
+    const int old = VScrollPos();
+    int pos = old;
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP:
+        pos = old - 1;
+        break;
+    case SB_LINEDOWN:
+        pos = old + 1;
+        break;
+    case SB_PAGEUP:
+        pos = old - m_nPageRows;
+        break;
+    case SB_PAGEDOWN:
+        pos = old + m_nPageRows;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        pos = ReadScrollInfo(m_hWnd, SB_VERT).nTrackPos;
+        break;
+    default:
+        return;
+    }
+    SetScrollPos(m_hWnd, SB_VERT, pos, TRUE);
+    if (VScrollPos() != old) {
+        NotifyVisibleRange();
+    }
+}
+
+void TGridCtrl::OnHScroll(WPARAM wParam) {
+    const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_HORZ);
+    const int page = static_cast<int>(si.nPage);
+    int pos = si.nPos;
+    bool moves = true;
+    switch (LOWORD(wParam)) {
+    case SB_LINELEFT:
+        pos = std::max(si.nMin, si.nPos - kHScrollLine);
+        break;
+    case SB_LINERIGHT:
+        pos = std::min(si.nPos + kHScrollLine, si.nMax);
+        break;
+    case SB_PAGELEFT:
+        pos = std::max(si.nMin, si.nPos - page);
+        break;
+    case SB_PAGERIGHT:
+        pos = std::min(si.nPos + page, si.nMax);
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        pos = si.nTrackPos;
+        break;
+    default:
+        moves = false;
+        break;
+    }
+    if (moves) {
+        SetScrollPos(m_hWnd, SB_HORZ, pos, TRUE);
+    }
+    PositionEditor(m_editCell, m_pEditor.get());
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TGridCtrl::OnMouseWheel(WPARAM wParam) {
+    if (!m_bVScroll) {
+        return;
+    }
+    const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_VERT);
+    const int pos = GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? std::min(si.nPos + kWheelRows, si.nMax)
+                                                       : std::max(si.nPos - kWheelRows, si.nMin);
+    SetScrollPos(m_hWnd, SB_VERT, pos, TRUE);
+    // Announced even at either end of the range, where nothing moved.
+    NotifyVisibleRange();
+}
+
+void TGridCtrl::NotifyVisibleRange() {
+    PositionEditor(m_editCell, m_pEditor.get());
+    const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_VERT);
+    GridViewRange range = {m_hWnd, std::max(si.nPos, si.nMin),
+                           std::min(si.nPos + static_cast<int>(si.nPage), si.nMax)};
+    SendMessageW(GetParent(m_hWnd), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+void TGridCtrl::PositionEditor(const GridCellId& cell, TCombox* editor) {
+    if (!editor) {
+        return;
+    }
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    const RECT rc = GetCellRect(cell);
+    if (rc.top > client.top && rc.bottom < client.bottom) {
+        MoveWindow(editor->m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    } else {
+        MoveWindow(editor->m_hWnd, 0, 0, 0, 0, TRUE);
+    }
+}
+
+POINT TGridCtrl::CursorPoint() const {
+    POINT pt = {};
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    return pt;
+}
+
+void TGridCtrl::SelectOnly(int logicalRow) {
+    m_selRows.clear();
+    m_nCurRow = logicalRow;
+    m_selRows.push_back(logicalRow);
+}
+
+void TGridCtrl::OnSetCursor() {
+    switch (m_nMouseMode) {
+    case kGridResizing:
+    case kGridOverBorder:
+        SetCursorShape(IDC_SIZEWE);
+        break;
+    case kGridIdle:
+        SetCursorShape(IDC_ARROW);
+        break;
+    default:
+        // A header drag keeps the hand it was given when it began.
+        break;
+    }
+}
+
+void TGridCtrl::OnMouseMove() {
+    const POINT pt = CursorPoint();
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    m_hoverCell = {-1, -1};
+    if (PtInRect(&client, pt)) {
+        m_hoverCell = HitTest(pt);
+        const bool onBorder =
+            m_hoverCell.row == 0 && m_hoverCell.row < static_cast<int>(m_rowHeights.size()) &&
+            m_hoverCell.col >= 0 && m_hoverCell.col < static_cast<int>(m_colWidths.size()) &&
+            HitColumnBorder(pt, &m_hoverCell.col);
+        if (onBorder) {
+            if (m_nMouseMode == kGridIdle) {
+                m_nMouseMode = kGridOverBorder;
+                SetCursorShape(IDC_SIZEWE);
+            }
+        } else if (m_nMouseMode == kGridOverBorder) {
+            m_nMouseMode = kGridIdle;
+            SetCursorShape(IDC_ARROW);
+        } else if (m_nMouseMode == kGridIdle && m_bPressed && m_pressedCell.row == 0) {
+            m_nMouseMode = kGridHeaderDrag;
+            SetCursorShape(IDC_HAND);
+        }
+    }
+    // The resize guide follows the pointer.
+    InvalidateRect(m_hWnd, &client, FALSE);
+}
+
+void TGridCtrl::OnLButtonDown() {
+    if (m_pEditor) {
+        // A pending edit is dropped, not committed.
+        ShowWindow(m_pEditor->m_hWnd, SW_HIDE);
+    }
+    if (m_nMouseMode == kGridOverBorder) {
+        m_nMouseMode = kGridResizing;
+        SetCursorShape(IDC_SIZEWE);
+        m_resizeCell = m_hoverCell;
+    } else if (m_nMouseMode == kGridIdle) {
+        m_pressedCell = HitTest(CursorPoint());
+        m_bPressed = true;
+    }
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TGridCtrl::OnLButtonUp() {
+    const POINT pt = CursorPoint();
+    const HWND hParent = GetParent(m_hWnd);
+    switch (m_nMouseMode) {
+    case kGridIdle: {
+        GridCellId hit = HitTest(pt);
+        if (auto* checkbox = dynamic_cast<TGridCellCheckbox*>(CellAt(hit))) {
+            if (checkbox->OnClick(pt, GetCellRect(hit))) {
+                SendMessageW(hParent, TCM_CELLCHECK, reinterpret_cast<WPARAM>(&hit),
+                             checkbox->m_bChecked ? 1 : 0);
+                InvalidateRect(m_hWnd, nullptr, FALSE);
+                break;
+            }
+        }
+        m_selRows.clear();
+        if (hit.row != 0) {
+            SelectOnly(hit.row);
+        }
+        GridClickInfo info = {0, hit.row, hit.col};
+        SendMessageW(hParent, TCM_CELLCLICK, 0, reinterpret_cast<LPARAM>(&info));
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    }
+    case kGridResizing: {
+        const int x = pt.x + std::max(GetScrollPos(m_hWnd, SB_HORZ), 0);
+        const int col = m_resizeCell.col;
+        POINT origin = {};
+        GetCellOrigin(m_resizeCell.row, col, &origin);
+        if (x != origin.x && !(x == 0 && pt.y == 0)) {
+            const int width = std::max(x - static_cast<int>(origin.x), 1);
+            EraseColumnWidth(col);
+            SetColumnWidth(col, width);
+            UpdateScrollBars();
+            PostMessageW(hParent, TCM_COLRESIZED, static_cast<WPARAM>(col), width);
+        }
+        SetCursorShape(IDC_ARROW);
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    }
+    case kGridHeaderDrag: {
+        const GridCellId hit = HitTest(pt);
+        SetCursorShape(IDC_ARROW);
+        if (m_pressedCell.row == 0 && hit.row == 0) {
+            PostMessageW(hParent, TCM_HEADERDROP, static_cast<WPARAM>(m_pressedCell.col), hit.col);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    m_bPressed = false;
+    m_nMouseMode = kGridIdle;
+}
+
+void TGridCtrl::OnRButtonDown() {
+    const GridCellId hit = HitTest(CursorPoint());
+    GridClickInfo info = {1, hit.row, hit.col};
+    if (std::find(m_selRows.begin(), m_selRows.end(), hit.row) == m_selRows.end()) {
+        SelectOnly(hit.row);
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    SendMessageW(GetParent(m_hWnd), TCM_CELLCLICK, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void TGridCtrl::OnLButtonDblClk() {
+    const GridCellId hit = HitTest(CursorPoint());
+    TGridCellBase* cell = CellAt(hit);
+    if (!cell) {
+        return;
+    }
+    if (auto* combo = dynamic_cast<TGridCellCombox*>(cell)) {
+        combo->m_pCombox = m_pEditor.get();
+        m_editCell = hit;
+    } else {
+        m_nCurRow = hit.row;
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        GridClickInfo info = {2, hit.row, hit.col};
+        SendMessageW(GetParent(m_hWnd), TCM_CELLCLICK, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    cell->BeginEdit(GetCellRect(hit));
+}
+
+void TGridCtrl::OnKeyDown(WPARAM wParam) {
+    if (wParam != VK_UP && wParam != VK_DOWN) {
+        return;
+    }
+    m_selRows.clear();
+    if (m_nCurRow < 0 || m_nCurRow >= m_nRows) {
+        m_nCurRow = 0;
+    }
+    m_nCurRow += wParam == VK_UP ? -1 : 1;
+    // The header cannot be reached with the keys.
+    if (m_nCurRow <= 0) {
+        m_nCurRow = 1;
+    } else if (m_nCurRow >= m_nRows) {
+        m_nCurRow = m_nRows - 1;
+    }
+    m_selRows.push_back(m_nCurRow);
+
+    const int pos = VScrollPos();
+    if (m_nCurRow <= pos) {
+        SetScrollPos(m_hWnd, SB_VERT, m_nCurRow - 1, TRUE);
+    } else if (m_nCurRow <= pos + m_nPageRows - 1) {
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        return;
+    } else {
+        SetScrollPos(m_hWnd, SB_VERT, m_nCurRow - m_nPageRows + 1, TRUE);
+    }
+    NotifyVisibleRange();
+}
+
+void TGridCtrl::EndEdit() {
+    ShowWindow(m_pEditor->m_hWnd, SW_HIDE);
+    GridItem item = {};
+    item.row = ScreenRowOf(m_editCell.row);
+    item.col = m_editCell.col;
+    item.mask = GIF_TEXT;
+    lstrcpynW(item.text, m_pEditor->GetText(), static_cast<int>(std::size(item.text)));
+    // A data row scrolled out of view must not write its text into the header's screen row.
+    if (item.row > 0 || m_editCell.row == 0) {
+        SetItem(&item);
+    }
+    SendMessageW(GetParent(m_hWnd), TCM_EDITDONE, reinterpret_cast<WPARAM>(&m_editCell),
+                 reinterpret_cast<LPARAM>(item.text));
+    UpdateWindow(m_hWnd);
+}

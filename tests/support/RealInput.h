@@ -1,0 +1,35 @@
+#pragma once
+// Input as the user gives it: queued by the system, routed to the window under the cursor or
+// with the keyboard focus, and seen by every hook on the way, unlike a message sent by hand.
+#include "support/TestSupport.h"
+
+#include <windows.h>
+
+namespace testing_support {
+
+inline void SendMouse(DWORD dwFlags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = dwFlags;
+    SendInput(1, &input, sizeof(input));
+}
+
+// A left click (or the given button's) at a point of the screen, handled to the end.
+inline void ClickAt(POINT screen, DWORD dwDown = MOUSEEVENTF_LEFTDOWN, DWORD dwUp = MOUSEEVENTF_LEFTUP) {
+    SetCursorPos(screen.x, screen.y);
+    SendMouse(dwDown);
+    SendMouse(dwUp);
+    PumpMessages();
+}
+
+// A key pressed and released, handled to the end.
+inline void PressKey(WORD vk) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    PumpMessages();
+}
+
+} // namespace testing_support
