@@ -189,3 +189,22 @@ TEST(DemoRun, WritesACompressedScreenshotInWhichThreeBarsCoverTheFrame) {
     // Uncompressed, the rows would take three bytes a pixel.
     EXPECT_LT(covered.fileBytes, std::uintmax_t(covered.width) * covered.height / 4);
 }
+
+static std::string FileText(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST(DemoRun, OpensTheColumnDialogOnTheFirstBarAndShowsItInTheScreenshotWithoutSaving) {
+    const std::wstring exe = DemoExe();
+    const std::wstring layout = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"config\\Kestrova.Show.pub";
+    const std::string before = FileText(layout);
+    const DemoShot shot = RunDemo(L"dialog", {L"--bars", L"1", L"--config-dialog"});
+    // The dialog's caption bar, 385 pixels wide and 30 high, less its title and close box.
+    EXPECT_GT(shot.Count(RGB(96, 96, 96)), 380 * 24);
+    // Its grid's rows: a light background not found in the frame.
+    EXPECT_GT(shot.Count(RGB(243, 243, 243)), 10000);
+    // The run ends with Escape, which saves nothing.
+    EXPECT_EQ(FileText(layout), before);
+    EXPECT_EQ(RunDemo(L"plain", {L"--bars", L"1"}).Count(RGB(96, 96, 96)), 0);
+}
