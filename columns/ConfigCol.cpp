@@ -236,13 +236,17 @@ void TConfigCol::FillGrid(int nFirst) {
                 } else if (col == 2) {
                     lstrcpynW(item.text, ColourText(column.bColor), nTextChars);
                     grid->SetCellType(k, 2, kGridCellCombox);
-                    grid->SetEditorItems(choices);
                 }
             }
             grid->SetItem(&item);
         }
         // Heights are kept by screen row, like the cells.
         grid->SetRowHeight(k);
+    }
+    // The editor exists from the first combo cell on. Its choices never change, and filling
+    // them again would empty the text of an editor open over a cell that scrolls.
+    if (grid->m_pEditor && grid->m_pEditor->m_vecItems.empty()) {
+        grid->SetEditorItems(choices);
     }
     // Once for all rows: each update redraws the scroll bars, which costs more than the rows.
     grid->UpdateScrollBars();

@@ -455,10 +455,15 @@ TEST_F(ConfigDialog, ScrolledRowsShowTheWorkingListNotTheCellsTheyHeldBefore) {
                                ChooseColourInRow(hDialog, 2, 0);
                            },
                            [&](HWND hDialog) {
-                               // Every position, down by the line and back up by the wheel.
+                               // An editor left open moves with its cell and keeps its text.
                                TGridCtrl& grid = GridOf(hDialog);
                                SendMessageW(grid.m_hWnd, WM_VSCROLL, SB_PAGEUP, 0);
                                SendMessageW(grid.m_hWnd, WM_VSCROLL, SB_PAGEUP, 0);
+                               DoubleClickAt(grid.m_hWnd, ColourOf(3));
+                               SendMessageW(grid.m_hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
+                               EXPECT_EQ(grid.m_pEditor->GetText(), std::wstring(L"Yes"));
+                               SendMessageW(grid.m_hWnd, WM_VSCROLL, SB_LINEUP, 0);
+                               // Every position, down by the line and back up by the wheel.
                                for (int last = -1; ScrollPos(grid) != last;) {
                                    last = ScrollPos(grid);
                                    ExpectRowsTrueToTheWorkingList(hDialog);
