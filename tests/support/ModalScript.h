@@ -18,8 +18,7 @@ class ModalScript {
 public:
     using Step = std::function<void(HWND hDialog)>;
 
-    explicit ModalScript(std::vector<Step> steps, const wchar_t* dialogClass = L"TModalWnd")
-        : m_steps(std::move(steps)), m_dialogClass(dialogClass) {
+    explicit ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         const WNDCLASSW wc = {0,       &Proc,   0,       0,       GetModuleHandleW(nullptr),
                               nullptr, nullptr, nullptr, nullptr, L"KestrovaTestModalScript"};
         RegisterClassW(&wc);
@@ -53,7 +52,7 @@ private:
 
     void RunStep() {
         if (!m_dialog) {
-            const HWND hDialog = FindWindowW(m_dialogClass, nullptr);
+            const HWND hDialog = FindWindowW(L"TModalWnd", nullptr);
             if (!hDialog || !IsWindowVisible(hDialog)) {
                 return;
             }
@@ -74,7 +73,6 @@ private:
     }
 
     std::vector<Step> m_steps;
-    const wchar_t* m_dialogClass;
     HWND m_hWnd = nullptr;
     HWND m_dialog = nullptr;
     std::size_t m_next = 0;
