@@ -1,7 +1,387 @@
 #include "columns/ConfigCol.h"
 
-// The grid the dialog is built on does not exist yet: until it does, the command leaves
-// the columns as they are and nothing is saved.
-bool RunConfigColumnDialog(HWND, const wchar_t*, std::vector<ColumnSetting>&) {
-    return false;
+#include "plugin/FundsMessages.h"
+#include "plugin/Texts.h"
+#include "toolkit/SharedDrawing.h"
+#include "toolkit/ToolkitMessages.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr int kGridColumns = 3;
+constexpr int kColumnWidths[kGridColumns] = {40, 160, 75};
+constexpr COLORREF kGridBackground = RGB(243, 243, 243);
+constexpr COLORREF kHeaderBackground = RGB(240, 240, 240);
+constexpr COLORREF kHeaderText = RGB(58, 58, 58);
+constexpr COLORREF kRowText = RGB(0, 0, 0);
+constexpr UINT kItemMask =
+    GIF_TEXT | GIF_BKCOLOR | GIF_TEXTCOLOR | GIF_FONT | GIF_TEXTTOP | GIF_MARGIN | GIF_FORMAT;
+static_assert(kItemMask == 0x3F1, "attributes every filled cell takes");
+
+// Dialog texts of the two colour choices.
+constexpr int kYesText = 4;
+constexpr int kNoText = 5;
+
+constexpr int kMargin = 10;
+constexpr int kGridWidth = 290;
+constexpr int kSideX = 310; // left edge of the combo box and the buttons
+constexpr int kSideWidth = 60;
+constexpr int kButtonHeight = 20;
+
+const wchar_t* ColourText(bool bColor) {
+    return GetDialogText(bColor ? kYesText : kNoText);
+}
+
+ComboItem ColourChoice(int nText, int nIndex) {
+    ComboItem item = {};
+    lstrcpynW(item.name, GetDialogText(nText), static_cast<int>(sizeof(item.name) / sizeof(item.name[0])));
+    item.tag = L'F';
+    item.data = nIndex;
+    item.checked = true;
+    return item;
+}
+
+// Moves a control without changing the z-order and has it repaint in full.
+void PlaceControl(const TIxFrm* control, int x, int y, int width, int height) {
+    if (control && control->m_hWnd) {
+        SetWindowPos(control->m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(control->m_hWnd, nullptr, TRUE);
+    }
+}
+
+} // namespace
+
+TConfigCol::TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame)
+    : TModalWnd(hParent, szTitle, pMainFrame), m_AccountColumn() {
+    m_AccountColumn.bShow = true;
+    m_AccountColumn.nColId = 0;
+}
+
+TConfigCol::~TConfigCol() {
+    // A run ended by WM_QUIT leaves the window up; it and the controls' windows go before the
+    // objects behind them.
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
+void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {
+    m_vecColumns.clear();
+    m_vecIgnored.clear();
+    std::size_t nPlace = 0;
+    for (const ColumnSetting& column : columns) {
+        if (column.nColId == 0) {
+            m_AccountColumn = column;
+            continue;
+        }
+        if (column.bIgnored) {
+            m_vecIgnored.emplace_back(nPlace, column);
+        } else {
+            m_vecColumns.push_back(column);
+        }
+        ++nPlace;
+    }
+    m_pSrcColumns = &columns;
+}
+
+LRESULT TConfigCol::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_SIZE:
+        LayoutControls();
+        return 0;
+    case WM_NOTIFY:
+        if (const auto* range = reinterpret_cast<const GridViewRange*>(lParam)) {
+            FillGrid(range->nFirst);
+        }
+        return 0;
+    case TCM_CLICKED:
+        OnCommand(lParam);
+        return 0;
+    case TCM_SELCHANGED:
+        OnColorChosen(wParam);
+        return 0;
+    case TCM_EDITDONE:
+        if (wParam && lParam) {
+            OnColorEdited(*reinterpret_cast<const GridCellId*>(wParam),
+                          reinterpret_cast<const wchar_t*>(lParam));
+        }
+        return 0;
+    case TCM_COLRESIZED:
+        OnColumnResized(wParam, lParam);
+        return 0;
+    case TCM_CELLCHECK:
+        if (wParam) {
+            OnCheckChanged(*reinterpret_cast<const GridCellId*>(wParam), lParam != 0);
+        }
+        return 0;
+    default:
+        return TModalWnd::WndProc(uMsg, wParam, lParam);
+    }
+}
+
+void TConfigCol::CreateControls() {
+    m_pGridList = std::make_unique<TGridList>();
+    m_pGridList->m_bGridEdge = true;
+    m_pGridList->Create(m_hWnd);
+    if (TGridCtrl* grid = Grid()) {
+        grid->m_nCols = kGridColumns;
+        grid->m_crBkgnd = kGridBackground;
+        for (int col = 0; col < kGridColumns; ++col) {
+            grid->SetColumnWidth(col, kColumnWidths[col]);
+            grid->UpdateScrollBars();
+        }
+        grid->SetRowHeight(0);
+        grid->UpdateScrollBars();
+    }
+    FillGrid(0);
+
+    m_pColorCombo = std::make_unique<TCombox>();
+    m_pColorCombo->Create(m_hWnd);
+    m_pColorCombo->m_vecItems.push_back(ColourChoice(kYesText, 0));
+    m_pColorCombo->m_vecItems.push_back(ColourChoice(kNoText, 1));
+    m_pColorCombo->SetCurSel(0);
+
+    const std::pair<std::unique_ptr<TStaticButton>*, int> buttons[] = {
+        {&m_pBtnShowAll, kShowAll}, {&m_pBtnHideAll, kHideAll}, {&m_pBtnOK, kOK},
+        {&m_pBtnCancel, kCancel},   {&m_pBtnMoveUp, kMoveUp},   {&m_pBtnMoveDown, kMoveDown}};
+    // Button captions by command: dialog texts 0 to 3, then 6 and 7.
+    const int captions[] = {0, 1, 2, 3, 6, 7};
+    for (const auto& [button, nCommand] : buttons) {
+        *button = std::make_unique<TStaticButton>();
+        (*button)->Create(m_hWnd, GetDialogText(captions[nCommand]), nCommand);
+    }
+}
+
+void TConfigCol::PlaceWindow() {
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    MoveWindow(m_hWnd, x, y, kWidth, kHeight, TRUE);
+}
+
+void TConfigCol::LayoutControls() {
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    m_rcCaption = rc;
+    m_rcCaption.bottom = m_nCaptionHeight;
+    const int y0 = m_nCaptionHeight;
+    const int h = rc.bottom - rc.top;
+    if (m_pGridList && m_pGridList->m_hWnd) {
+        MoveWindow(m_pGridList->m_hWnd, kMargin, y0 + kMargin, kGridWidth, h - y0 - 2 * kMargin, TRUE);
+        InvalidateRect(m_pGridList->m_hWnd, nullptr, TRUE);
+        // The grid's page may have changed with its size.
+        Refresh();
+    }
+    if (m_pColorCombo) {
+        PlaceControl(m_pColorCombo.get(), kSideX, y0 + 35, kSideWidth, m_pColorCombo->m_nHeight);
+    }
+    PlaceControl(m_pBtnShowAll.get(), kSideX, y0 + 75, kSideWidth, kButtonHeight);
+    PlaceControl(m_pBtnHideAll.get(), kSideX, y0 + 105, kSideWidth, kButtonHeight);
+    PlaceControl(m_pBtnMoveUp.get(), kSideX, y0 + 195, kSideWidth, kButtonHeight);
+    PlaceControl(m_pBtnMoveDown.get(), kSideX, y0 + 225, kSideWidth, kButtonHeight);
+    PlaceControl(m_pBtnOK.get(), kSideX, h - 60, kSideWidth, kButtonHeight);
+    PlaceControl(m_pBtnCancel.get(), kSideX, h - 30, kSideWidth, kButtonHeight);
+}
+
+void TConfigCol::FillGrid(int nFirst) {
+    TGridCtrl* grid = Grid();
+    if (!grid) {
+        return;
+    }
+    const int nRows = static_cast<int>(m_vecColumns.size()) + 1;
+    if (grid->m_nRows != nRows) {
+        if (nRows <= grid->m_nCurRow) {
+            grid->m_nCurRow = -1;
+            grid->m_selRows.clear();
+        }
+        grid->m_nRows = nRows;
+        grid->UpdateScrollBars();
+    }
+    // Whatever the view reports, the rows written are the working list's.
+    nFirst = std::max(0, std::min(nFirst, nRows - 1));
+
+    GridItem base = {};
+    GetObjectW(g_hTextFont.get(), sizeof(base.lfFont), &base.lfFont);
+    base.nTextTop = 5;
+    base.nMargin = 3;
+    base.mask = kItemMask;
+    base.nFormat = DT_VCENTER; // left-aligned
+    base.crBack = kGridBackground;
+    const std::vector<std::wstring> choices = {GetDialogText(kYesText), GetDialogText(kNoText)};
+    const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
+
+    for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
+        for (int col = 0; col < grid->m_nCols; ++col) {
+            GridItem item = base;
+            item.row = k;
+            item.col = col;
+            if (k == 0) {
+                item.crBack = kHeaderBackground;
+                item.crText = kHeaderText;
+                lstrcpynW(item.text, GetConfigLabel(col), nTextChars);
+            } else {
+                const ColumnSetting& column = m_vecColumns[static_cast<std::size_t>(r - 1)];
+                item.crText = kRowText;
+                if (col == 0) {
+                    auto box = std::make_unique<TGridCellCheckbox>();
+                    if (const TGridCellBase* old = grid->GetCell(k, 0)) {
+                        box->CopyAttributes(*old);
+                    }
+                    box->m_bChecked = column.bShow;
+                    grid->SetCell(k, 0, std::move(box));
+                } else if (col == 1) {
+                    lstrcpynW(item.text, column.szTitle, nTextChars);
+                } else if (col == 2) {
+                    lstrcpynW(item.text, ColourText(column.bColor), nTextChars);
+                    grid->SetCellType(k, 2, kGridCellCombox);
+                }
+            }
+            grid->SetItem(&item);
+        }
+        // Heights are kept by screen row, like the cells.
+        grid->SetRowHeight(k);
+    }
+    // The editor exists from the first combo cell on. Its choices never change, and filling
+    // them again would empty the text of an editor open over a cell that scrolls.
+    if (grid->m_pEditor && grid->m_pEditor->m_vecItems.empty()) {
+        grid->SetEditorItems(choices);
+    }
+    // Once for all rows: each update redraws the scroll bars, which costs more than the rows.
+    grid->UpdateScrollBars();
+    InvalidateRect(grid->m_hWnd, nullptr, FALSE);
+}
+
+void TConfigCol::Refresh() {
+    TGridCtrl* grid = Grid();
+    if (!grid) {
+        return;
+    }
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
+    const bool bOnView = grid->m_bVScroll && si.nPos >= 0 && si.nPos <= si.nMax;
+    FillGrid(bOnView ? si.nPos : 0);
+}
+
+void TConfigCol::MoveColumn(bool bUp) {
+    TGridCtrl* grid = Grid();
+    if (!grid) {
+        return;
+    }
+    const int n = static_cast<int>(m_vecColumns.size());
+    const int s = grid->m_nCurRow - 1;
+    const int t = bUp ? s - 1 : s + 1;
+    if (s < 0 || s >= n || t < 0 || t >= n) {
+        return;
+    }
+    std::swap(m_vecColumns[static_cast<std::size_t>(s)], m_vecColumns[static_cast<std::size_t>(t)]);
+    grid->m_nCurRow = t + 1;
+    grid->m_selRows.assign(1, t + 1);
+    ScrollToCurrentRow();
+    InvalidateRect(grid->m_hWnd, nullptr, FALSE);
+}
+
+void TConfigCol::ScrollToCurrentRow() {
+    TGridCtrl* grid = Grid();
+    if (!grid->m_bVScroll || grid->m_nPageRows < 2) {
+        return;
+    }
+    // Screen rows 1 .. page - 1 show logical rows P + 1 .. P + page - 1.
+    const int nPos = GetScrollPos(grid->m_hWnd, SB_VERT);
+    const int nRow = grid->m_nCurRow;
+    if (nRow <= nPos) {
+        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - 1, TRUE);
+    } else if (nRow >= nPos + grid->m_nPageRows) {
+        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - grid->m_nPageRows + 1, TRUE);
+    }
+}
+
+void TConfigCol::DropInPlaceEdit() {
+    const TGridCtrl* grid = Grid();
+    if (grid && grid->m_pEditor && grid->m_pEditor->m_hWnd) {
+        ShowWindow(grid->m_pEditor->m_hWnd, SW_HIDE);
+    }
+}
+
+void TConfigCol::OnCheckChanged(const GridCellId& cell, bool bChecked) {
+    const int i = cell.row - 1;
+    if (i >= 0 && i < static_cast<int>(m_vecColumns.size())) {
+        m_vecColumns[static_cast<std::size_t>(i)].bShow = bChecked;
+    }
+}
+
+void TConfigCol::OnColorEdited(const GridCellId& cell, const wchar_t* szText) {
+    const int i = cell.row - 1;
+    if (i >= 0 && i < static_cast<int>(m_vecColumns.size())) {
+        m_vecColumns[static_cast<std::size_t>(i)].bColor = std::wcscmp(szText, GetDialogText(kYesText)) == 0;
+    }
+}
+
+void TConfigCol::OnCommand(LPARAM nCommand) {
+    if (nCommand < kShowAll || nCommand > kMoveDown) {
+        return;
+    }
+    DropInPlaceEdit();
+    switch (nCommand) {
+    case kShowAll:
+    case kHideAll:
+        for (ColumnSetting& column : m_vecColumns) {
+            column.bShow = nCommand == kShowAll;
+        }
+        Refresh();
+        break;
+    case kOK:
+        OnOK();
+        break;
+    case kCancel:
+        // The result stays set: the bar saves its unchanged list.
+        EndModal(1);
+        break;
+    case kMoveUp:
+    case kMoveDown:
+        MoveColumn(nCommand == kMoveUp);
+        Refresh();
+        break;
+    default:
+        break;
+    }
+}
+
+void TConfigCol::OnColorChosen(WPARAM nIndex) {
+    DropInPlaceEdit();
+    for (ColumnSetting& column : m_vecColumns) {
+        column.bColor = nIndex == 0;
+    }
+    Refresh();
+}
+
+void TConfigCol::OnColumnResized(WPARAM nCol, LPARAM nWidth) {
+    TGridCtrl* grid = Grid();
+    if (grid && nCol < static_cast<WPARAM>(grid->m_nCols) && nWidth > 0) {
+        grid->SetColumnWidth(static_cast<int>(nCol), static_cast<int>(nWidth));
+        grid->UpdateScrollBars();
+    }
+}
+
+void TConfigCol::ApplyColumns() {
+    if (!m_pSrcColumns) {
+        return;
+    }
+    std::vector<ColumnSetting> others = m_vecColumns;
+    // In ascending places, each no further than the list is long: every one lands where it was.
+    for (const auto& [nPlace, column] : m_vecIgnored) {
+        others.insert(others.begin() + static_cast<std::ptrdiff_t>(std::min(nPlace, others.size())), column);
+    }
+    m_pSrcColumns->clear();
+    m_pSrcColumns->push_back(m_AccountColumn);
+    m_pSrcColumns->insert(m_pSrcColumns->end(), others.begin(), others.end());
+}
+
+void TConfigCol::OnOK() {
+    ApplyColumns();
+    SendMessageW(m_hParent, FBM_COLUMNSCHANGED, 0, 0);
+    EndModal(1);
 }

@@ -296,7 +296,11 @@ void TKestrovaWnd::ShowContextMenu() {
 }
 
 void TKestrovaWnd::OpenColumnDialog() {
-    if (RunConfigColumnDialog(m_hWnd, GetConfigLabel(4), m_vecSettings)) {
+    TConfigCol dialog(m_hWnd, GetConfigLabel(4), g_pMainFrame);
+    dialog.SetColumns(m_vecSettings);
+    // OK and Cancel both end with the result set, so the list is saved after either, unchanged
+    // after Cancel; Escape and the close commands save nothing.
+    if (dialog.DoModal()) {
         SaveColumnSettings(m_szName, m_vecSettings);
     }
     Invalidate();

@@ -1,86 +1,121 @@
 #include "host/Png.h"
 
-#include <fstream>
-#include <string>
+#include <windows.h>
+#include <wincodec.h>
 
 namespace host {
 
 namespace {
 
-std::uint32_t Crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0) {
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+// COM for the calling thread, for as long as one call needs it. A thread already in another
+// apartment keeps it: WIC works in either.
+class ComScope {
+public:
+    ComScope() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(m_hr)) {
+            CoUninitialize();
         }
     }
-    return ~crc;
-}
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
 
-void PutBig32(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value >> 24));
-    out.push_back(static_cast<char>(value >> 16));
-    out.push_back(static_cast<char>(value >> 8));
-    out.push_back(static_cast<char>(value));
-}
+private:
+    HRESULT m_hr;
+};
 
-void PutChunk(std::string& out, const char* type, const std::string& data) {
-    PutBig32(out, static_cast<std::uint32_t>(data.size()));
-    std::string body(type, 4);
-    body += data;
-    out += body;
-    PutBig32(out, Crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+// One reference to a COM object, released by scope.
+template <typename T> class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (m_p) {
+            m_p->Release();
+        }
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* operator->() const { return m_p; }
+    T* get() const { return m_p; }
+    // For the calls that hand out a new reference.
+    T** out() { return &m_p; }
+
+private:
+    T* m_p = nullptr;
+};
+
+bool MakeFactory(ComRef<IWICImagingFactory>& factory) {
+    return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out())));
 }
 
 } // namespace
 
 bool WritePng(const std::wstring& path, const std::uint32_t* pixels, int width, int height) {
-    // Image data: one filter byte per row, then RGB; stored in uncompressed deflate blocks.
-    std::string raw;
-    raw.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
+    if (!pixels || width <= 0 || height <= 0) {
+        return false;
+    }
+    // Rows of 24-bit BGR, the one layout every PNG encoder takes.
+    const UINT stride = (static_cast<UINT>(width) * 3u + 3u) & ~3u;
+    std::vector<BYTE> rows(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
+        BYTE* out = rows.data() + static_cast<std::size_t>(y) * stride;
         for (int x = 0; x < width; ++x) {
-            const std::uint32_t bgra = pixels[y * width + x];
-            raw.push_back(static_cast<char>((bgra >> 16) & 0xFF));
-            raw.push_back(static_cast<char>((bgra >> 8) & 0xFF));
-            raw.push_back(static_cast<char>(bgra & 0xFF));
+            const std::uint32_t rgb = pixels[static_cast<std::size_t>(y) * width + x];
+            *out++ = static_cast<BYTE>(rgb & 0xFF);
+            *out++ = static_cast<BYTE>((rgb >> 8) & 0xFF);
+            *out++ = static_cast<BYTE>((rgb >> 16) & 0xFF);
         }
     }
-    std::string zlib = "\x78\x01";
-    std::uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
+
+    ComScope com;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICStream> stream;
+    ComRef<IWICBitmapEncoder> encoder;
+    ComRef<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    const bool ready =
+        MakeFactory(factory) && SUCCEEDED(factory->CreateStream(stream.out())) &&
+        SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.out())) &&
+        SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(frame.out(), nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+        SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+        SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR);
+    return ready &&
+           SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(rows.size()),
+                                        rows.data())) &&
+           SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+bool ReadPng(const std::wstring& path, std::vector<std::uint32_t>& pixels, int& width, int& height) {
+    ComScope com;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapFrameDecode> frame;
+    ComRef<IWICFormatConverter> converter;
+    UINT w = 0, h = 0;
+    if (!MakeFactory(factory) ||
+        FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, decoder.out())) ||
+        FAILED(decoder->GetFrame(0, frame.out())) || FAILED(frame->GetSize(&w, &h)) || w == 0 || h == 0 ||
+        FAILED(factory->CreateFormatConverter(converter.out())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+        return false;
     }
-    std::size_t offset = 0;
-    do {
-        const std::size_t block = raw.size() - offset < 65535 ? raw.size() - offset : 65535;
-        const bool last = offset + block == raw.size();
-        zlib.push_back(last ? 1 : 0);
-        zlib.push_back(static_cast<char>(block & 0xFF));
-        zlib.push_back(static_cast<char>(block >> 8));
-        zlib.push_back(static_cast<char>(~block & 0xFF));
-        zlib.push_back(static_cast<char>((~block >> 8) & 0xFF));
-        zlib.append(raw, offset, block);
-        offset += block;
-    } while (offset < raw.size());
-    PutBig32(zlib, (b << 16) | a);
-
-    std::string header;
-    PutBig32(header, static_cast<std::uint32_t>(width));
-    PutBig32(header, static_cast<std::uint32_t>(height));
-    header += std::string("\x08\x02\x00\x00\x00", 5);
-
-    std::string png = "\x89PNG\r\n\x1a\n";
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", zlib);
-    PutChunk(png, "IEND", std::string());
-
-    std::ofstream file(path.c_str(), std::ios::binary);
-    file.write(png.data(), static_cast<std::streamsize>(png.size()));
-    return static_cast<bool>(file);
+    std::vector<std::uint32_t> read(static_cast<std::size_t>(w) * h);
+    if (FAILED(converter->CopyPixels(nullptr, w * 4u, static_cast<UINT>(read.size() * 4u),
+                                     reinterpret_cast<BYTE*>(read.data())))) {
+        return false;
+    }
+    for (std::uint32_t& pixel : read) {
+        pixel &= 0x00FFFFFFu; // the filler byte is not a colour
+    }
+    pixels.swap(read);
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
 }
 
 } // namespace host

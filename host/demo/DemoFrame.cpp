@@ -16,7 +16,8 @@ namespace {
 const wchar_t kFrameClass[] = L"KestrovaDemoFrame";
 const wchar_t kFrameTitle[] = L"Kestrova Demo Terminal";
 
-enum : UINT_PTR { kRateTimer = 1, kQuitTimer = 2 };
+enum : UINT_PTR { kRateTimer = 1, kDialogTimer = 2 };
+constexpr UINT kDialogDelayMs = 1000;
 enum : UINT { kStatusId = 1 };
 
 std::wstring Wide(const std::string& text) {
@@ -129,6 +130,9 @@ LRESULT DemoFrame::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case kAnswerQuery:
         OnAnswerQuery(wParam);
         return 0;
+    case kTimeIsUp:
+        OnTimeIsUp();
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -184,7 +188,14 @@ bool DemoFrame::OnCreate() {
     m_rateSince = GetTickCount64();
     SetTimer(m_hWnd, kRateTimer, 1000, nullptr);
     if (m_settings.quitAfterSeconds > 0) {
-        SetTimer(m_hWnd, kQuitTimer, static_cast<UINT>(m_settings.quitAfterSeconds) * 1000u, nullptr);
+        const auto post = [](void* frame, BOOLEAN) {
+            PostMessageW(static_cast<HWND>(frame), kTimeIsUp, 0, 0);
+        };
+        CreateTimerQueueTimer(&m_quitTimer, nullptr, post, m_hWnd,
+                              static_cast<DWORD>(m_settings.quitAfterSeconds) * 1000u, 0, WT_EXECUTEONLYONCE);
+    }
+    if (m_settings.openConfigDialog) {
+        SetTimer(m_hWnd, kDialogTimer, kDialogDelayMs, nullptr);
     }
     return true;
 }
@@ -229,9 +240,15 @@ void DemoFrame::OnTimer(UINT_PTR id) {
     case kRateTimer:
         ShowFeedRate();
         break;
-    case kQuitTimer:
-        KillTimer(m_hWnd, kQuitTimer);
-        PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    case kDialogTimer:
+        KillTimer(m_hWnd, kDialogTimer);
+        if (!m_bars.empty()) {
+            // As a user's double click on the bar; the dialog then runs inside the bar's handler.
+            RECT bar = {};
+            GetClientRect(m_bars.front(), &bar);
+            PostMessageW(m_bars.front(), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                         MAKELPARAM(bar.right / 2, bar.bottom / 2));
+        }
         break;
     default:
         break;
@@ -249,8 +266,22 @@ void DemoFrame::OnAnswerQuery(std::size_t account) {
     SetStatus(kEventPart, L"Funds of " + Wide(kAccounts[account].number) + L" sent on query");
 }
 
+void DemoFrame::OnTimeIsUp() {
+    // A dialog may be open: the picture is taken now, with it, then Escape ends the dialog as
+    // a user's would (saving nothing) before the frame closes. Without a dialog the frame
+    // ignores the key.
+    if (!m_settings.screenshot.empty()) {
+        m_screenshotTaken = true;
+        if (!WriteScreenshot()) {
+            m_exitCode = 2;
+        }
+    }
+    PostMessageW(m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+}
+
 void DemoFrame::OnClose() {
-    if (!m_settings.screenshot.empty() && !WriteScreenshot()) {
+    if (!m_settings.screenshot.empty() && !m_screenshotTaken && !WriteScreenshot()) {
         m_exitCode = 2;
     }
     DestroyWindow(m_hWnd);
@@ -258,7 +289,12 @@ void DemoFrame::OnClose() {
 
 void DemoFrame::OnDestroy() {
     KillTimer(m_hWnd, kRateTimer);
-    KillTimer(m_hWnd, kQuitTimer);
+    KillTimer(m_hWnd, kDialogTimer);
+    if (m_quitTimer) {
+        // Waits for a callback that is running: none may post to a window that is gone.
+        DeleteTimerQueueTimer(nullptr, m_quitTimer, INVALID_HANDLE_VALUE);
+        m_quitTimer = nullptr;
+    }
     PostQuitMessage(m_exitCode);
 }
 
@@ -367,8 +403,6 @@ bool DemoFrame::WriteScreenshot() {
     RECT status = {};
     GetWindowRect(m_hStatus, &status);
     area.bottom -= status.bottom - status.top;
-    RECT frame = {};
-    GetWindowRect(m_hWnd, &frame);
     for (std::size_t i = 0; i < m_bars.size(); ++i) {
         RECT bar = {};
         GetWindowRect(m_bars[i], &bar);
@@ -378,7 +412,6 @@ bool DemoFrame::WriteScreenshot() {
             continue;
         }
         MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&shown), 2);
-        OffsetRect(&shown, -frame.left, -frame.top);
         if (ShareNotOfColour(image, shown, kFrameBackground) < 0.5) {
             ReportError(L"the screenshot does not show funds bar " + std::to_wstring(i + 1));
             return false;

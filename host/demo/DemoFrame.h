@@ -24,14 +24,18 @@ enum : UINT {
     kCmdCompletionNotice = 401,
 };
 
-// The frame's own message: a funds query to answer, wParam the account.
+// The frame's own messages: a funds query to answer, wParam the account; the run's time is up.
+// Both are above WM_USER, so a modal dialog's loop passes them on as it does the plug-in's
+// notices (its timers would not reach the frame while the dialog is open).
 constexpr UINT kAnswerQuery = WM_APP + 1;
+constexpr UINT kTimeIsUp = WM_APP + 2;
 
 struct FrameSettings {
-    int bars = 2;             // bars the frame should have room for
-    int quitAfterSeconds = 0; // 0: run until closed
-    std::wstring screenshot;  // PNG written just before quitting, or empty
-    std::wstring note;        // shown in the status line at start
+    int bars = 2;                  // bars the frame should have room for
+    int quitAfterSeconds = 0;      // 0: run until closed
+    std::wstring screenshot;       // PNG written just before quitting, or empty
+    std::wstring note;             // shown in the status line at start
+    bool openConfigDialog = false; // double-click the first bar shortly after start
 };
 
 class DemoFrame {
@@ -65,6 +69,7 @@ private:
     void OnCommand(UINT id);
     void OnTimer(UINT_PTR id);
     void OnAnswerQuery(std::size_t account);
+    void OnTimeIsUp();
     void OnClose();
     void OnDestroy();
 
@@ -85,6 +90,8 @@ private:
     HWND m_hStatus = nullptr;
     std::vector<HWND> m_bars;
     ULONGLONG m_rateSince = 0;
+    HANDLE m_quitTimer = nullptr; // a pool timer: posts kTimeIsUp when the run's time is up
+    bool m_screenshotTaken = false;
     int m_exitCode = 0;
 };
 

@@ -73,6 +73,7 @@ int wmain(int argc, wchar_t** argv) {
         settings.bars = options.bars;
         settings.quitAfterSeconds = options.seconds;
         settings.screenshot = options.screenshot;
+        settings.openConfigDialog = options.configDialog;
         settings.note = L"Language " + std::to_wstring(options.language) + L", seed " + std::to_wstring(seed);
         if (!frame.Create(settings)) {
             plugin.Entries().free();

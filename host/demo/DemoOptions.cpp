@@ -3,7 +3,7 @@
 namespace demo {
 
 const wchar_t* const kUsage = L"usage: kestrova_demo [--lang 2052|1028|1033] [--bars N] [--seconds N]\n"
-                              L"                     [--screenshot FILE.png] [--seed N]\n";
+                              L"                     [--screenshot FILE.png] [--seed N] [--config-dialog]\n";
 
 namespace {
 
@@ -39,6 +39,10 @@ ParsedOptions ParseOptions(const std::vector<std::wstring>& args) {
         const std::wstring& option = args[i];
         if (option == L"--help" || option == L"-h") {
             options.help = true;
+            continue;
+        }
+        if (option == L"--config-dialog") {
+            options.configDialog = true;
             continue;
         }
         if (option != L"--lang" && option != L"--bars" && option != L"--seconds" &&
@@ -84,6 +88,9 @@ ParsedOptions ParseOptions(const std::vector<std::wstring>& args) {
             options.seed = number;
             options.seeded = true;
         }
+    }
+    if (options.configDialog && options.bars == 0) {
+        parsed.error = L"--config-dialog needs a bar to open the dialog on (--bars 1 or more)";
     }
     return parsed;
 }

@@ -13,6 +13,7 @@ struct DemoOptions {
     std::wstring screenshot; // PNG of the frame written just before quitting; empty for none
     bool seeded = false;     // a seed was given: the feed repeats itself run after run
     std::uint32_t seed = 0;
+    bool configDialog = false; // open the column dialog on the first bar shortly after start
     bool help = false;
 };
 

@@ -1,5 +1,6 @@
 // The demo terminal: its command line, its back office, its main frame and feed (with the
 // plug-in's side of the host played by the test), and the program itself with the real plug-in.
+#include "host/Png.h"
 #include "host/demo/DemoFrame.h"
 #include "host/demo/DemoOptions.h"
 #include "support/TestSupport.h"
@@ -25,20 +26,32 @@ TEST(DemoOptions, CommandLinesAreTakenOrRejectedWithTheOptionNamed) {
           L"4294967295"},
          L"1028 0 5 [Z:\\s.png] 4294967295"},
         {{L"--lang", L"1033", L"--lang", L"2052", L"--bars", L"16", L"--seed", L"0", L"--help"},
-         L"2052 16 0 [] 0 help"}};
+         L"2052 16 0 [] 0 help"},
+        {{L"--config-dialog", L"--bars", L"1"}, L"2052 1 0 [] - dialog"}};
     for (const auto& [args, expected] : good) {
         const auto& [o, error] = demo::ParseOptions(args);
         EXPECT_EQ(error + std::to_wstring(o.language) + L" " + std::to_wstring(o.bars) + L" " +
                       std::to_wstring(o.seconds) + L" [" + o.screenshot + L"] " +
-                      (o.seeded ? std::to_wstring(o.seed) : L"-") + (o.help ? L" help" : L""),
+                      (o.seeded ? std::to_wstring(o.seed) : L"-") + (o.help ? L" help" : L"") +
+                      (o.configDialog ? L" dialog" : L""),
                   expected);
     }
-    const std::vector<std::vector<std::wstring>> bad = {
-        {L"--colour"},          {L"--bars"},          {L"--lang", L"1041"},
-        {L"--lang", L"0"},      {L"--bars", L"17"},   {L"--bars", L"-1"},
-        {L"--bars", L"2x"},     {L"--seconds", L"0"}, {L"--seconds", L"5s"},
-        {L"--seconds", L""},    {L"--seed", L"abc"},  {L"--seed", L"4294967296"},
-        {L"--screenshot", L""}, {L"--seed", L"+3"},   {L"bars"}};
+    const std::vector<std::vector<std::wstring>> bad = {{L"--colour"},
+                                                        {L"--bars"},
+                                                        {L"--lang", L"1041"},
+                                                        {L"--lang", L"0"},
+                                                        {L"--bars", L"17"},
+                                                        {L"--bars", L"-1"},
+                                                        {L"--bars", L"2x"},
+                                                        {L"--seconds", L"0"},
+                                                        {L"--seconds", L"5s"},
+                                                        {L"--seconds", L""},
+                                                        {L"--seed", L"abc"},
+                                                        {L"--seed", L"4294967296"},
+                                                        {L"--screenshot", L""},
+                                                        {L"--seed", L"+3"},
+                                                        {L"bars"},
+                                                        {L"--config-dialog", L"--bars", L"0"}};
     for (const std::vector<std::wstring>& args : bad) {
         EXPECT_NE(demo::ParseOptions(args).error.find(args.front()), std::wstring::npos) << args.front();
     }
@@ -133,30 +146,65 @@ TEST(DemoTerminal, StacksBarsFeedsListedAccountsFromItsThreadAndAnswersFundsQuer
     EXPECT_EQ(host.funds, std::vector<void*>(records.begin(), records.end()));
 }
 
-// Runs the demo as a person would, with the real plug-in, for two seconds and with the bars
-// asked for; the pixels of the frame's own background in its screenshot.
-static std::ptrdiff_t BackgroundShownWith(const wchar_t* bars) {
+// Runs the demo as a person would, with the real plug-in, for two seconds in English with the
+// options given, and reads back its screenshot.
+struct DemoShot {
+    std::vector<std::uint32_t> pixels; // 0x00RRGGBB
+    int width = 0, height = 0;
+    std::uintmax_t fileBytes = 0;
+    std::ptrdiff_t Count(COLORREF colour) const {
+        const std::uint32_t rgb = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        return std::count(pixels.begin(), pixels.end(), rgb);
+    }
+};
+
+static std::wstring DemoExe() {
     std::wstring exe = testing_support::Env(L"KESTROVA_DEMO");
     std::replace(exe.begin(), exe.end(), L'/', L'\\');
-    const std::wstring shot = testing_support::ExeDir() + L"demo-" + bars + L".png";
-    // The demo itself fails when the capture does not show the pixels of the bars it holds.
-    EXPECT_EQ(0, _wspawnl(_P_WAIT, exe.c_str(), exe.c_str(), L"--seconds", L"2", L"--bars", bars, L"--seed",
-                          L"11", L"--lang", L"1033", L"--screenshot", shot.c_str(), nullptr))
-        << bars;
-    std::ifstream file(shot.c_str(), std::ios::binary);
-    const std::string png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    // The rows are stored uncompressed, RGB.
-    const COLORREF bg = demo::kFrameBackground;
-    const std::string rgb = {char(GetRValue(bg)), char(GetGValue(bg)), char(GetBValue(bg))};
-    std::ptrdiff_t count = 0;
-    for (std::size_t at = png.find(rgb); at != std::string::npos; at = png.find(rgb, at + 3)) {
-        ++count;
-    }
-    return count;
+    return exe;
 }
 
-TEST(DemoRun, WritesAScreenshotInWhichThreeBarsCoverTheFrame) {
-    const std::ptrdiff_t bare = BackgroundShownWith(L"0"), covered = BackgroundShownWith(L"3");
-    EXPECT_GT(bare - covered, 3 * 50 * 1100); // three bars across a frame 1200 wide
+static DemoShot RunDemo(const wchar_t* name, std::vector<const wchar_t*> options) {
+    const std::wstring exe = DemoExe();
+    const std::wstring shot = testing_support::ExeDir() + L"demo-" + name + L".png";
+    DeleteFileW(shot.c_str());
+    std::vector<const wchar_t*> args = {
+        exe.c_str(), L"--seconds", L"2", L"--seed", L"11", L"--lang", L"1033", L"--screenshot", shot.c_str()};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(nullptr);
+    // The demo itself fails when the capture does not show the pixels of the bars it holds.
+    EXPECT_EQ(0, _wspawnv(_P_WAIT, exe.c_str(), args.data())) << name;
+    DemoShot result;
+    EXPECT_TRUE(host::ReadPng(shot, result.pixels, result.width, result.height)) << name;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(shot.c_str(), GetFileExInfoStandard, &data);
+    result.fileBytes = data.nFileSizeLow;
+    return result;
+}
+
+TEST(DemoRun, WritesACompressedScreenshotInWhichThreeBarsCoverTheFrame) {
+    const DemoShot bare = RunDemo(L"0", {L"--bars", L"0"}), covered = RunDemo(L"3", {L"--bars", L"3"});
+    EXPECT_GT(bare.Count(demo::kFrameBackground) - covered.Count(demo::kFrameBackground),
+              3 * 50 * 1100); // three bars across a frame 1200 wide
+    // Uncompressed, the rows would take three bytes a pixel.
+    EXPECT_LT(covered.fileBytes, std::uintmax_t(covered.width) * covered.height / 4);
+}
+
+static std::string FileText(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST(DemoRun, OpensTheColumnDialogOnTheFirstBarAndShowsItInTheScreenshotWithoutSaving) {
+    const std::wstring exe = DemoExe();
+    const std::wstring layout = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"config\\Kestrova.Show.pub";
+    const std::string before = FileText(layout);
+    const DemoShot shot = RunDemo(L"dialog", {L"--bars", L"1", L"--config-dialog"});
+    // The dialog's caption bar, 385 pixels wide and 30 high, less its title and close box.
+    EXPECT_GT(shot.Count(RGB(96, 96, 96)), 380 * 24);
+    // Its grid's rows: a light background not found in the frame.
+    EXPECT_GT(shot.Count(RGB(243, 243, 243)), 10000);
+    // The run ends with Escape, which saves nothing.
+    EXPECT_EQ(FileText(layout), before);
+    EXPECT_EQ(RunDemo(L"plain", {L"--bars", L"1"}).Count(RGB(96, 96, 96)), 0);
 }

@@ -1,31 +1,6 @@
 #include "support/BarHarness.h"
 
-#include <fstream>
-
 namespace testing_support {
-
-static void ClearFolder(const std::string& dir) {
-    for (const char* name : {"Kestrova.Show.pub", "Kestrova.Ignore.pub"}) {
-        SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA((dir + name).c_str());
-    }
-    // Flushes the system's cached copy of the files, if any.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dir + "Kestrova.Show.pub").c_str());
-    RemoveDirectoryA(dir.c_str());
-}
-
-ConfigFolder::ConfigFolder() : dir(ExeDirA() + "config\\") {
-    ClearFolder(dir);
-    CreateDirectoryA(dir.c_str(), nullptr);
-}
-
-ConfigFolder::~ConfigFolder() {
-    ClearFolder(dir);
-}
-
-void ConfigFolder::Write(const char* name, const std::string& iniText) const {
-    std::ofstream(dir + name, std::ios::binary) << iniText;
-}
 
 TKestrovaWnd* BarTest::OpenBar(int width, int height) {
     const HWND hWnd = host.OpenWindow();

@@ -13,14 +13,6 @@
 
 namespace testing_support {
 
-// The "config" folder of the running program; Write puts one of its files there.
-struct ConfigFolder {
-    ConfigFolder();
-    ~ConfigFolder();
-    void Write(const char* name, const std::string& iniText) const;
-    const std::string dir;
-};
-
 class BarTest : public ::testing::Test {
 protected:
     explicit BarTest(int language = 1033) : m_language(language) {}

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <fstream>
+
 namespace testing_support {
 
 void PumpMessages() {
@@ -64,6 +66,43 @@ std::wstring Wide(const std::string& utf8) {
     out.resize(static_cast<std::size_t>(MultiByteToWideChar(
         CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], static_cast<int>(out.size()))));
     return out;
+}
+
+static void ClearFolder(const std::string& dir) {
+    for (const char* name : {"Kestrova.Show.pub", "Kestrova.Ignore.pub"}) {
+        SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA((dir + name).c_str());
+    }
+    // Flushes the system's cached copy of the files, if any.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dir + "Kestrova.Show.pub").c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+ConfigFolder::ConfigFolder() : dir(ExeDirA() + "config\\") {
+    ClearFolder(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+}
+
+ConfigFolder::~ConfigFolder() {
+    ClearFolder(dir);
+}
+
+void ConfigFolder::Write(const char* name, const std::string& iniText) const {
+    std::ofstream(dir + name, std::ios::binary) << iniText;
+}
+
+std::vector<std::string> ConfigFolder::LayoutLines() const {
+    const std::string path = dir + "Kestrova.Show.pub";
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    std::vector<char> section(64 * 1024);
+    const DWORD size = GetPrivateProfileSectionA("Kestrova", section.data(),
+                                                 static_cast<DWORD>(section.size()), path.c_str());
+    std::vector<std::string> lines;
+    for (const char* line = section.data(); line < section.data() + size && *line;
+         line += lines.back().size() + 1) {
+        lines.emplace_back(line);
+    }
+    return lines;
 }
 
 std::wstring Env(const wchar_t* name) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -49,6 +50,17 @@ inline std::wstring ExeDir() {
 std::string ExeDirA();
 
 std::wstring Wide(const std::string& utf8);
+
+// The "config" folder of the running program, emptied and made on construction and removed on
+// destruction; Write puts one of its files there.
+struct ConfigFolder {
+    ConfigFolder();
+    ~ConfigFolder();
+    void Write(const char* name, const std::string& iniText) const;
+    // The lines "key=value" of section "Kestrova" of the layout file, as they are on disk.
+    std::vector<std::string> LayoutLines() const;
+    const std::string dir;
+};
 
 // Reads an environment variable, empty when unset.
 std::wstring Env(const wchar_t* name);

@@ -1,0 +1,29 @@
+#pragma once
+#include "grid/GridCtrl.h"
+#include "toolkit/IxFrm.h"
+
+#include <memory>
+
+// A thin window around one grid: a light grey background, the grid laid over the client area,
+// and the grid's notifications passed on unchanged to the list's own parent.
+class TGridList : public TIxFrm {
+public:
+    TGridList() = default;
+    ~TGridList() override;
+
+    // Creates the child window (class "GridList"); its creation makes the grid.
+    void Create(HWND hParent);
+    LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    // Made with the window, freed with the list, after the window that holds the grid's is gone.
+    std::unique_ptr<TGridCtrl> m_pGrid;
+    // true: the grid covers exactly the client area; false: its top and left edges lie 2
+    // pixels outside it.
+    bool m_bGridEdge = false;
+
+private:
+    void OnCreate();
+    void OnSize();
+    void OnPaint();
+    void PassToParent(UINT uMsg, WPARAM wParam, LPARAM lParam) const;
+};
