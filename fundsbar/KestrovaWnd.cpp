@@ -265,7 +265,11 @@ POINT TKestrovaWnd::CursorInClient() const {
 }
 
 void TKestrovaWnd::Invalidate() const {
-    InvalidateRect(m_hWnd, nullptr, FALSE);
+    // A null window would invalidate every window there is: once the host has destroyed the
+    // bar's, there is nothing to repaint.
+    if (m_hWnd) {
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
 }
 
 void TKestrovaWnd::OnMouseMove() {

@@ -7,13 +7,16 @@
 #include "support/BarHarness.h"
 #include "support/HandleCensus.h"
 #include "support/ModalScript.h"
+#include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <set>
+#include <thread>
 
 using testing_support::Canvas;
 using testing_support::ClickAt;
@@ -347,6 +350,35 @@ void CALLBACK ChooseFirstMenuItem(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 } // namespace
+
+TEST_F(ConfigDialog, TheUsersDoubleClickOnTheAccountCellClosesTheListItsFirstClickOpenedAndOpensTheDialog) {
+    TKestrovaWnd* b = Bar();
+    const HWND list = b->m_pAccountList->m_hWnd;
+    const POINT cell =
+        testing_support::ScreenPoint(b->m_hWnd, POINT{(b->m_rcAccount.left + b->m_rcAccount.right) / 2, 25});
+    testing_support::ClickAt(cell);
+    ASSERT_TRUE(IsWindowVisible(list));
+    // The dialog opens while the input is being handled, after any message posted now: a
+    // watcher waits for it (10 s at most) and cancels it with Escape.
+    std::atomic<bool> opened{false}, listShown{true};
+    std::thread watcher([&] {
+        for (int i = 0; i < 1000 && !opened; ++i) {
+            const HWND hDialog = FindWindowW(L"TModalWnd", nullptr);
+            if (hDialog && IsWindowVisible(hDialog)) {
+                listShown = IsWindowVisible(list) != FALSE;
+                opened = true;
+                PostMessageW(hDialog, WM_KEYDOWN, VK_ESCAPE, 0);
+            } else {
+                Sleep(10);
+            }
+        }
+    });
+    testing_support::ClickAt(cell); // the second press of the double click
+    watcher.join();
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(listShown);
+    EXPECT_EQ(modalCalls, "BE");
+}
 
 TEST_F(ConfigDialog, FromTheContextMenuShowAllThenCancelKeepsTheBarAsItWasAndSavesThat) {
     ModalScript script({[&](HWND hDialog) {
