@@ -53,4 +53,10 @@ std::wstring Wide(const std::string& utf8);
 // Reads an environment variable, empty when unset.
 std::wstring Env(const wchar_t* name);
 
+// Whether this run is meant to have a face named "Calibri": the English face's branch of the
+// plug-in follows it, and a test runs in both (KESTROVA_CALIBRI=1 in the run that has it).
+inline bool CalibriExpected() {
+    return Env(L"KESTROVA_CALIBRI") == L"1";
+}
+
 } // namespace testing_support
