@@ -229,7 +229,7 @@ int GeneratedConfigs(int files) {
         ++byKind[outcome.layoutKind][column];
         ++total[column];
         ++ignoreKinds[outcome.ignoreKind];
-        if (column == 2 && wrong.size() < 10) {
+        if (column == 2) {
             wrong.push_back("round " + std::to_string(round) + " (" + outcome.layoutKind +
                             "): " + outcome.result);
         }
@@ -253,8 +253,11 @@ int GeneratedConfigs(int files) {
         std::printf(" %s %d;", kind.c_str(), count);
     }
     std::printf("\n");
-    for (const std::string& line : wrong) {
-        std::printf("  %s\n", line.c_str());
+    for (std::size_t i = 0; i < wrong.size() && i < 10; ++i) {
+        std::printf("  %s\n", wrong[i].c_str());
+    }
+    if (wrong.size() > 10) {
+        std::printf("  ... and %zu more\n", wrong.size() - 10);
     }
     return total[2] + total[3];
 }
