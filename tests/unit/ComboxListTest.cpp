@@ -52,8 +52,7 @@ TEST_F(DropDownList, SizesToItsRowsScrollsTwoRowsAWheelShowsTheHotRowAndReportsC
     SIZE text = {};
     GetTextExtentPoint32W(dc.get(), L"RowDesc           ", 18, &text);
     for (const int rows : {0, 5, 10, 11, 3}) {
-        // Without rows the owner's size stands; past 230 pixels a scroll bar, from eleven rows on room for
-        // it.
+        // Without rows the owner's size stands; past 230 pixels a scroll bar, with room from 11 rows on.
         const SIZE size = Open(rows);
         EXPECT_EQ(size.cy, rows ? std::min(rows * kRow, 230) : 200) << rows;
         EXPECT_EQ(size.cx, rows ? text.cx + 20 + (rows > 10 ? 20 : 0) : 60) << rows;
