@@ -2,6 +2,7 @@
 # make test   - installs what is missing, builds both architectures, runs every test
 # make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll
 # make bench  - builds and runs the benchmarks
+# make soak   - builds and runs the long reliability runs and prints their figures
 # BUILD=dir keeps a build tree (and its Wine prefix) apart; CTEST_ARGS="-R name" picks tests.
 SHELL := /bin/bash
 ROOT := $(abspath .)
@@ -12,7 +13,7 @@ export KESTROVA_WINEPREFIX ?= $(BUILD)/wineprefix
 ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build dist test demo bench clean
+.PHONY: all setup configure build dist test demo bench soak clean
 
 all: dist
 
@@ -41,6 +42,9 @@ demo: build
 
 bench: build
 	bash scripts/bench.sh $(X64)
+
+soak: build
+	bash scripts/soak.sh $(X64) $(ARGS)
 
 clean:
 	rm -rf build dist

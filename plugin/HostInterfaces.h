@@ -7,10 +7,28 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+// The convention of every function the host calls: the caller removes the arguments. A
+// function of ours that pops its own arguments (__stdcall, __fastcall, __thiscall) would
+// leave the terminal's stack unbalanced. The 32-bit compiler keeps these conventions apart in
+// function types, so the checks below fail that build; the 64-bit build has one convention.
 #define HOSTAPI __cdecl
 
 using HostSlotFn = void (*)();
+
+// True for a function pointer of exactly this signature in the host's convention.
+template <typename Fn, typename Signature> constexpr bool kIsHostCall = false;
+template <typename Result, typename... Args>
+constexpr bool kIsHostCall<Result(__cdecl*)(Args...), Result(Args...)> = true;
+
+static_assert(kIsHostCall<void(HOSTAPI*)(int), void(int)>, "HOSTAPI is the caller-pops convention");
+
+// A slot of a table we hand the host. Only a function in the host's convention converts to
+// the parameter, so one of any other convention does not compile in the 32-bit build.
+template <typename Result, typename... Args> HostSlotFn HostSlot(Result(__cdecl* fn)(Args...)) {
+    return reinterpret_cast<HostSlotFn>(fn);
+}
 
 struct HostObject {
     const HostSlotFn* vtbl;

@@ -8,10 +8,6 @@
 
 namespace {
 
-template <typename Fn> HostSlotFn Slot(Fn fn) {
-    return reinterpret_cast<HostSlotFn>(fn);
-}
-
 int HOSTAPI ContainerCount(IDataContainer* self) {
     return static_cast<TContainer*>(self)->Count();
 }
@@ -28,8 +24,9 @@ void HOSTAPI ContainerRemove(IDataContainer* self, void* record) {
     static_cast<TContainer*>(self)->Remove(record);
 }
 
-const HostSlotFn kContainerTable[] = {Slot(&ContainerCount), Slot(&ContainerAt), Slot(&ContainerClear),
-                                      Slot(&ContainerAdd), Slot(&ContainerRemove)};
+const HostSlotFn kContainerTable[] = {HostSlot(&ContainerCount), HostSlot(&ContainerAt),
+                                      HostSlot(&ContainerClear), HostSlot(&ContainerAdd),
+                                      HostSlot(&ContainerRemove)};
 static_assert(sizeof(kContainerTable) / sizeof(kContainerTable[0]) == 5, "container slots");
 
 // Slots the plug-in does not act on. The caller removes the arguments, so one function
@@ -40,12 +37,12 @@ struct SpiTable {
     HostSlotFn slots[ITradeSpi::kSlotCount];
     SpiTable() {
         for (HostSlotFn& slot : slots) {
-            slot = Slot(&IgnoreNotice);
+            slot = HostSlot(&IgnoreNotice);
         }
-        slots[ITradeSpi::kIsReady] = Slot(&TTradeDataSpi::IsReady);
-        slots[ITradeSpi::kOnAccountsNotice] = Slot(&TTradeDataSpi::OnAccountsNotice);
-        slots[ITradeSpi::kOnCompletionNotice] = Slot(&TTradeDataSpi::OnCompletionNotice);
-        slots[ITradeSpi::kOnFundsNotice] = Slot(&TTradeDataSpi::OnFundsNotice);
+        slots[ITradeSpi::kIsReady] = HostSlot(&TTradeDataSpi::IsReady);
+        slots[ITradeSpi::kOnAccountsNotice] = HostSlot(&TTradeDataSpi::OnAccountsNotice);
+        slots[ITradeSpi::kOnCompletionNotice] = HostSlot(&TTradeDataSpi::OnCompletionNotice);
+        slots[ITradeSpi::kOnFundsNotice] = HostSlot(&TTradeDataSpi::OnFundsNotice);
     }
 };
 
@@ -166,6 +163,10 @@ void PostToAllBars(UINT uMsg, LPARAM lParam) {
         }
     });
 }
+
+static_assert(kIsHostCall<decltype(&OnHostMessage),
+                          void(std::uintptr_t, std::uintptr_t, const char*, const char*, const char*)>,
+              "the host-message callback");
 
 void HOSTAPI OnHostMessage(std::uintptr_t, std::uintptr_t, const char* source, const char* key,
                            const char* value) {

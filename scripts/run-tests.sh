@@ -6,16 +6,23 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build directory}" && pwd)
 shift
 export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
-"$here/wineprefix.sh" "$KESTROVA_WINEPREFIX"
+# The tests of the English face run in both prefixes: without "Calibri" and with it.
+prefixes=("$KESTROVA_WINEPREFIX" "$KESTROVA_WINEPREFIX-calibri")
+"$here/wineprefix.sh" "${prefixes[0]}"
+"$here/wineprefix.sh" "${prefixes[1]}" calibri
 
 inner() {
-    export WINEPREFIX=$KESTROVA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    # One wineserver for the whole run instead of one per test program.
-    wineserver -p
-    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-    # Wine's desktop and services start here, detached from CTest's output pipes.
-    wine wineboot >/dev/null 2>&1 || true
-    wine "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    trap 'for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done' EXIT
+    for prefix in "${prefixes[@]}"; do
+        export WINEPREFIX=$prefix
+        # One wineserver for the whole run instead of one per test program.
+        wineserver -p
+        # Wine's desktop and services start here, detached from CTest's output pipes.
+        wine wineboot >/dev/null 2>&1 || true
+        wine "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
+    done
+    export WINEPREFIX=${prefixes[0]}
     ctest --test-dir "$build" --output-on-failure "$@"
 }
 

@@ -10,7 +10,7 @@ packages=(
     googletest
     wine wine64
     xvfb xauth
-    fonts-wqy-microhei fonts-liberation
+    fonts-wqy-microhei fonts-liberation fonts-crosextra-carlito
 )
 
 missing=()

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Creates (once) the Wine prefix the tests and the demo run in, with "宋体" mapped to a
-# CJK font installed from Debian. Prints nothing on success when the prefix is ready.
-# Usage: wineprefix.sh PREFIX_DIR
+# Creates (once) a Wine prefix the tests and the demo run in, with "宋体" mapped to a CJK font
+# installed from Debian. Prints nothing on success when the prefix is ready.
+#
+# The plug-in draws English in "Calibri" when a face of that name is installed, else in
+# "Arial", with other heights. Wine reads its font replacements once per process, as it starts
+# and before the program runs, so a process cannot pick its face; each branch has a prefix of
+# its own instead. With "calibri", the prefix also offers Carlito (Debian's metric-compatible
+# stand-in) under the name "Calibri"; without it, no "Calibri" exists.
+# Usage: wineprefix.sh PREFIX_DIR [calibri]
 set -euo pipefail
 prefix=${1:?prefix directory}
+variant=${2:-}
+case "$variant" in "" | calibri) ;; *) echo "wineprefix.sh: unknown variant '$variant'" >&2; exit 2 ;; esac
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stamp="$prefix/.kestrova-ready-2"
+stamp="$prefix/.kestrova-ready-3${variant:+-$variant}"
 [ -f "$stamp" ] && exit 0
 
 mkdir -p "$prefix"
@@ -26,8 +34,14 @@ REGEDIT4
 "Decorated"="N"
 "Managed"="N"
 REG
+if [ "$variant" = calibri ]; then
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Calibri"="Carlito"\n' >>"$reg"
+else
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Calibri"=-\n' >>"$reg"
+fi
 # regedit reads .reg files in the ANSI code page unless they carry a UTF-16 byte-order mark.
 iconv -f UTF-8 -t UTF-16 "$reg" >"$reg.utf16"
 wine regedit /S "$reg.utf16" >/dev/null 2>&1
 wineserver -w
+rm -f "$prefix"/.kestrova-ready-*
 touch "$stamp"

@@ -1,5 +1,7 @@
 #include "toolkit/IxFrm.h"
 
+#include <type_traits>
+
 const wchar_t* const g_toolkitClassNames[] = {L"TKestrovaWnd", L"TCombox",       L"TComboxList", L"TPopupWnd",
                                               L"TModalWnd",    L"TStaticButton", L"GridList",    L"GridCtrl"};
 const int g_toolkitClassCount = sizeof(g_toolkitClassNames) / sizeof(g_toolkitClassNames[0]);
@@ -22,6 +24,10 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
 TIxFrm* TIxFrm::FromHandle(HWND hWnd) {
     return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0));
 }
+
+// Windows calls it back and expects it to remove its own arguments (CALLBACK), even should
+// the class registration ever take it through a cast.
+static_assert(std::is_same<decltype(&TIxFrm::StaticWndProc), WNDPROC>::value, "window procedure");
 
 LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     TIxFrm* self = nullptr;

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 std::vector<TKestrovaWnd*> g_vecWnds;
@@ -24,7 +25,17 @@ HFONT MakeSharedFont(const wchar_t* face, int height, int weight) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH, face);
 }
 
+// Windows calls it back and expects it to remove its own arguments (CALLBACK).
+static_assert(std::is_same<decltype(&CollectFaceName), FONTENUMPROCW>::value, "font enumeration callback");
+
 } // namespace
+
+// The host binds the entry points by name alone, so nothing but these checks holds them (and
+// the factory it is handed) to the convention it calls them with in the 32-bit build.
+static_assert(kIsHostCall<decltype(&OnPluginLoad), void(int)>, "OnPluginLoad");
+static_assert(kIsHostCall<decltype(&OnPluginInit), void(void*)>, "OnPluginInit");
+static_assert(kIsHostCall<decltype(&OnPluginFree), void()>, "OnPluginFree");
+static_assert(kIsHostCall<decltype(&CreateFundsBar), void()>, "CreateFundsBar");
 
 bool IsFontInstalled(const wchar_t* faceName) {
     std::vector<std::wstring> faces;

@@ -17,6 +17,7 @@ class BarTest : public ::testing::Test {
 protected:
     explicit BarTest(int language = 1033) : m_language(language) {}
     void SetUp() override {
+        ASSERT_EQ(IsFontInstalled(L"Calibri"), CalibriExpected()) << "the prefix has the other face branch";
         OnPluginLoad(m_language);
         OnPluginInit(host.PluginManager());
     }

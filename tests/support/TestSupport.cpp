@@ -22,6 +22,22 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     return true;
 }
 
+QuitAfter::QuitAfter(DWORD milliseconds) : m_gone(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    const DWORD thread = GetCurrentThreadId();
+    m_watch = std::thread([this, thread, milliseconds] {
+        if (WaitForSingleObject(m_gone, milliseconds) == WAIT_TIMEOUT) {
+            m_fired = true;
+            PostThreadMessageW(thread, WM_QUIT, 0, 0);
+        }
+    });
+}
+
+QuitAfter::~QuitAfter() {
+    SetEvent(m_gone);
+    m_watch.join();
+    CloseHandle(m_gone);
+}
+
 static HBITMAP MakeDibSection(int width, int height, std::uint32_t*& bits) {
     const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);

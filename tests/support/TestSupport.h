@@ -2,9 +2,11 @@
 #include "host/TestHost.h"
 #include "toolkit/GdiHandle.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -16,6 +18,25 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 3000
 inline void PumpFor(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
+
+// Bounds the calling thread's message loops: unless it is gone first, a thread of its own
+// posts WM_QUIT to this one after the given time. Posted messages are taken before paint and
+// timers, so even a loop that WM_PAINT keeps busy for ever ends, and its test fails instead of
+// hanging.
+class QuitAfter {
+public:
+    explicit QuitAfter(DWORD milliseconds);
+    ~QuitAfter();
+    QuitAfter(const QuitAfter&) = delete;
+    QuitAfter& operator=(const QuitAfter&) = delete;
+    // Whether the time ran out and WM_QUIT was posted.
+    bool Fired() const { return m_fired; }
+
+private:
+    HANDLE m_gone;
+    std::atomic<bool> m_fired{false};
+    std::thread m_watch;
+};
 
 // A 32-bit top-down pixel buffer, also usable as a device context to draw into.
 class Canvas {
@@ -64,5 +85,11 @@ struct ConfigFolder {
 
 // Reads an environment variable, empty when unset.
 std::wstring Env(const wchar_t* name);
+
+// Whether this run is meant to have a face named "Calibri": the English face's branch of the
+// plug-in follows it, and a test runs in both (KESTROVA_CALIBRI=1 in the run that has it).
+inline bool CalibriExpected() {
+    return Env(L"KESTROVA_CALIBRI") == L"1";
+}
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
 #include "writer/SampleLayouts.h"
 
+#include "support/GeneratedConfig.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,31 +8,28 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <optional>
 
 #include <process.h>
 
 static const std::string kDir = testing_support::ExeDirA() + "config\\";
 static const std::string kLayoutFile = kDir + "Kestrova.Show.pub", kIgnoreFile = kDir + "Kestrova.Ignore.pub";
 
-// Replaces a file, and drops the system's parsed copy, which a rewrite within one clock tick
-// would not refresh.
-static void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+using testing_support::GeneratedConfig;
+using testing_support::LayoutIni;
+
+// Replaces a file (or removes it, given nothing), and drops the system's parsed copy, which a
+// rewrite within one clock tick would not refresh.
+static void Write(const std::string& path, const std::optional<std::string>& bytes) {
+    if (bytes) {
+        std::ofstream(path, std::ios::binary) << *bytes;
+    } else {
+        DeleteFileA(path.c_str());
+    }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
 }
 
-// The layout file's text of the columns, "id|show|colour" at each position.
-static std::string Ini(const std::vector<ColumnSetting>& columns) {
-    std::string text = "[Kestrova]\r\n";
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        text += std::to_string(i) + "=" + std::to_string(columns[i].nColId) + "|" +
-                std::to_string(columns[i].bShow) + "|" + std::to_string(columns[i].bColor) + "\r\n";
-    }
-    return text;
-}
-
-// The stored layout as Ini writes it, "refused", or "broken" when a load gave anything but
+// The stored layout as LayoutIni writes it, "refused", or "broken" when a load gave anything but
 // nothing or each id 0..35 once.
 static std::string Loaded() {
     std::vector<ColumnSetting> columns(3);
@@ -41,7 +39,7 @@ static std::string Loaded() {
         ids |= 1ull << (c.nColId & 63);
     }
     const bool good = columns.size() == (whole ? 36u : 0u) && ids == (whole ? (1ull << 36) - 1 : 0);
-    return !good ? "broken" : whole ? Ini(columns) : "refused";
+    return !good ? "broken" : whole ? LayoutIni(columns) : "refused";
 }
 
 // Runs the layout writer beside this program until `kill` milliseconds after its first save;
@@ -73,7 +71,7 @@ TEST_F(ColumnStore, LayoutValuesAndIgnoreListsAreReadAsAtoiReadsThem) {
     for (const auto& [value, expected] : values) {
         std::vector<ColumnSetting> setting = {ColumnSetting{false, {}, 31, false, false, 0}};
         ParseColumnSetting(value, setting[0]);
-        EXPECT_EQ(Ini(setting), "[Kestrova]\r\n0=" + std::string(expected) + "\r\n") << value;
+        EXPECT_EQ(LayoutIni(setting), "[Kestrova]\r\n0=" + std::string(expected) + "\r\n") << value;
     }
     // Ids are appended, to a list left as it is without a file.
     const std::pair<const char*, std::vector<int>> lists[] = {
@@ -90,16 +88,16 @@ TEST_F(ColumnStore, LayoutValuesAndIgnoreListsAreReadAsAtoiReadsThem) {
 TEST_F(ColumnStore, SaveReplacesTheLayoutWholeOrNotAtAll) {
     EXPECT_EQ(Loaded(), "refused");
     ASSERT_TRUE(SaveColumnSettings("Kestrova", SampleLayout(11)));
-    EXPECT_EQ(Loaded(), Ini(SampleLayout(11)));
+    EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(11)));
     // A shorter list keeps the keys past it.
     std::vector<ColumnSetting> expected = SampleLayout(11);
     std::rotate(expected.begin(), expected.begin() + 1, expected.begin() + 10);
     ASSERT_TRUE(SaveColumnSettings("Kestrova", {expected.begin(), expected.begin() + 10}));
-    EXPECT_EQ(Loaded(), Ini(expected));
+    EXPECT_EQ(Loaded(), LayoutIni(expected));
     // A read-only file, or no folder at all, is left as it is.
     ASSERT_TRUE(SetFileAttributesA(kLayoutFile.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(3)));
-    EXPECT_EQ(Loaded(), Ini(expected));
+    EXPECT_EQ(Loaded(), LayoutIni(expected));
     SetFileAttributesA(kLayoutFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(DeleteFileA(kLayoutFile.c_str()) && RemoveDirectoryA(kDir.c_str()))
         << "a copy was left behind";
@@ -108,50 +106,33 @@ TEST_F(ColumnStore, SaveReplacesTheLayoutWholeOrNotAtAll) {
 
 TEST_F(ColumnStore, SaveCutShortLeavesTheOldOrTheNewLayout) {
     // Another process saves layouts 1 and 2 in turn until it is killed; this one reads them.
-    for (int round = 0; round < 20; ++round) {
-        ASSERT_TRUE(RunWriter(round * 15)) << "the writer did not save";
+    // A few rounds catch a save that writes in place; `make soak` kills five hundred.
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_TRUE(RunWriter(round * 12)) << "the writer did not save";
         const std::string loaded = Loaded();
-        EXPECT_TRUE(loaded == Ini(SampleLayout(1)) || loaded == Ini(SampleLayout(2))) << loaded;
+        EXPECT_TRUE(loaded == LayoutIni(SampleLayout(1)) || loaded == LayoutIni(SampleLayout(2))) << loaded;
     }
 }
 
 TEST_F(ColumnStore, GeneratedFilesLoadWholeOrNotAtAll) {
-    std::mt19937 rng(3136);
-    const auto below = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    for (int round = 0; round < 240; ++round) {
-        // A layout of any order and flags, values with odd spellings, words or a long tail after them.
-        std::vector<ColumnSetting> layout = SampleLayout(0);
-        std::shuffle(layout.begin(), layout.end(), rng);
-        std::vector<std::string> lines;
-        for (ColumnSetting& c : layout) {
-            c.bShow = below(2);
-            c.bColor = below(2);
-            lines.push_back(std::to_string(lines.size()) + "=" + std::to_string(c.nColId) +
-                            (c.bShow ? "|-" + std::to_string(1 + below(999)) : "|00") +
-                            (c.bColor ? "|7" : "|0") + (below(4) ? "" : " words|") +
-                            std::string(below(8) ? 0 : 3000, 'x'));
-        }
-        // A third with one fault: a key missing or empty, or an id twice or out of range; a third with noise.
-        const int at = below(36), fault = below(6);
-        const std::string twice = "=" + std::to_string(layout[(at + 1 + below(35)) % 36].nColId);
-        const std::string bad[] = {"", "=", "=36", "=-1", "=99999999999999", twice};
-        if (round % 3 == 1) {
-            lines[at] = (fault ? std::to_string(at) : "") + bad[fault] + (fault > 1 ? "|1|1" : "");
-        }
-        // The lines in any order, among comments, other sections and keys.
-        std::shuffle(lines.begin(), lines.end(), rng);
-        std::string text =
-            below(2) ? "; note\n[Other]\r\n0=1|1|1\r\n[Kestrova]\n" : "[kestrova]\r\n36=0|0|0\n";
-        for (const std::string& line : lines) {
-            text += line + (below(2) ? "\r\n" : "\n");
-        }
-        for (int i = round % 3 == 2 ? below(500) : 0; i > 0; --i) {
-            const int byte = below(2) ? below(256) : "|=\n[]0123456789"[below(15)];
-            text.insert(text.begin() + below(static_cast<int>(text.size())), static_cast<char>(byte));
-        }
-        Write(kLayoutFile, text + (below(2) ? "[Other]\n1=1|0|0\n" : ""));
-        // Noise aside, the outcome is known; with noise, a complete layout or nothing.
-        const std::string loaded = Loaded(), known = round % 3 == 0 ? Ini(layout) : "refused";
-        ASSERT_TRUE(loaded == known || (round % 3 == 2 && loaded != "broken")) << loaded << "\n" << text;
+    // Two rounds of every kind of damage; `make soak` loads ten thousand through funds bars.
+    for (int round = 0; round < 2 * testing_support::kLayoutKinds; ++round) {
+        const GeneratedConfig config = testing_support::GenerateConfig(3136, round);
+        Write(kLayoutFile, config.layoutFile);
+        Write(kIgnoreFile, config.ignoreFile);
+        const std::string loaded = Loaded();
+        const bool either = config.expect == GeneratedConfig::Expect::Either;
+        const std::string known =
+            config.expect == GeneratedConfig::Expect::Stored ? LayoutIni(config.stored) : "refused";
+        ASSERT_TRUE(loaded == known || (either && loaded != "broken"))
+            << config.layoutKind << ", round " << round << ":\n"
+            << loaded;
+        std::vector<int> ids;
+        LoadIgnoredColumns("Kestrova", ids);
+        ids.erase(std::remove_if(ids.begin(), ids.end(), [](int id) { return id < 0 || id > 35; }),
+                  ids.end());
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        EXPECT_TRUE(!config.ignored || ids == *config.ignored) << config.ignoreKind << ", round " << round;
     }
 }

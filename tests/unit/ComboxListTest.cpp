@@ -18,11 +18,12 @@ using testing_support::RecordingWindow;
 
 namespace {
 
-constexpr int kRow = 23; // the 13-pixel text font plus 10
+// The text font plus 10: "Calibri" of 18 pixels where it is installed, otherwise 13 pixels.
+const int kRow = testing_support::CalibriExpected() ? 28 : 23;
 
 class DropDownList : public testing_support::BarTest {
 protected:
-    DropDownList() : BarTest(2052) {}
+    DropDownList() : BarTest(1033) {}
     void SetUp() override {
         BarTest::SetUp();
         list = std::make_unique<TComboxList>();
@@ -58,11 +59,11 @@ TEST_F(DropDownList, SizesToItsRowsScrollsTwoRowsAWheelShowsTheHotRowAndReportsC
     SIZE text = {};
     GetTextExtentPoint32W(dc.get(), L"RowDesc           ", 18, &text);
     for (const int rows : {0, 5, 10, 11, 3}) {
-        // Without rows the owner's size stands; from eleven rows on, a scroll bar and room for it.
+        // Without rows the owner's size stands; past 230 pixels a scroll bar, with room from 11 rows on.
         const SIZE size = Open(rows);
         EXPECT_EQ(size.cy, rows ? std::min(rows * kRow, 230) : 200) << rows;
         EXPECT_EQ(size.cx, rows ? text.cx + 20 + (rows > 10 ? 20 : 0) : 60) << rows;
-        EXPECT_EQ((GetWindowLongW(list->m_hWnd, GWL_STYLE) & WS_VSCROLL) != 0, rows > 10) << rows;
+        EXPECT_EQ((GetWindowLongW(list->m_hWnd, GWL_STYLE) & WS_VSCROLL) != 0, rows * kRow > 230) << rows;
     }
     EXPECT_EQ(Open(3, 400).cx, 400);
 

@@ -12,8 +12,6 @@ namespace {
 constexpr POINT kOnClose = {285, 15}, kOnBody = {150, 120};
 
 // A dialog of the tests' own, 300 x 200 at (100, 100), with four nested windows as its controls.
-// A timer of its own ends a run still going after 20 s with WM_QUIT: one that would never end
-// fails instead of hanging.
 class TestDialog : public TModalWnd {
 public:
     explicit TestDialog(HWND hParent) : TModalWnd(hParent, L"HHHH", g_pMainFrame) {}
@@ -25,7 +23,6 @@ public:
     }
     void PlaceWindow() override {
         SetWindowPos(m_hWnd, nullptr, 100, 100, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-        SetTimer(m_hWnd, 99, 20000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
         onPlaced();
     }
     // Mouse handlers go by the cursor: it is put on the point before the message is sent.
@@ -50,7 +47,11 @@ protected:
     bool Run(TestDialog& dialog) {
         host.onModalBegin = [&] { calls += 'B'; };
         host.onModalEnd = [&] { calls += IsWindow(dialog.m_hWnd) && !dialog.m_bRunning ? 'E' : '?'; };
-        return dialog.DoModal();
+        // A run that would never end (one kept busy by paint it does not pass on, say) fails.
+        testing_support::QuitAfter bound(10000);
+        const bool result = dialog.DoModal();
+        EXPECT_FALSE(bound.Fired()) << "the modal loop was still running after 10 s";
+        return result;
     }
 
     // Stands for the funds bar that opens the dialog.

@@ -41,6 +41,7 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAccountNumbersReachTheBarsAndThe
     EnumFontFamiliesExW(screen, &any, &AddFamily, reinterpret_cast<LPARAM>(&families), 0);
     ReleaseDC(nullptr, screen);
     const bool calibri = families.count(L"Calibri") != 0;
+    ASSERT_EQ(calibri, testing_support::CalibriExpected()) << "the prefix has the other face branch";
     EXPECT_EQ(IsFontInstalled(L"Calibri"), calibri);
     EXPECT_TRUE(IsFontInstalled(families.rbegin()->c_str()));
     // source, key, value, and the number then held: null when it is no announcement.

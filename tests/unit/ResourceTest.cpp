@@ -1,4 +1,6 @@
-// Bars must leave no GDI or USER object behind, however often they paint or are opened.
+// Bars must leave no GDI or USER object behind, however often they paint or are opened. A few
+// hundred paints and a few dozen bars catch one object lost per paint or per bar; `make soak`
+// paints ten thousand times and opens hundreds of bars.
 #include "support/BarHarness.h"
 #include "support/HandleCensus.h"
 
@@ -41,17 +43,17 @@ TEST_F(BarResources, PaintsOfAllColumnsLeaveNoGdiObjectAndOneLostPerPaintIsCaugh
     }
     PointAt(*bar, POINT{5, 5});
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(LostOverPaints(bar->m_hWnd, 10000), 0u);
+    EXPECT_EQ(LostOverPaints(bar->m_hWnd, 300), 0u);
 
     LeakyBar leaky;
     leaky.CreateBar();
     SetWindowPos(leaky.m_hWnd, HWND_TOP, 0, 0, 800, 50, SWP_SHOWWINDOW);
-    EXPECT_EQ(LostOverPaints(leaky.m_hWnd, 100), 100u);
+    EXPECT_EQ(LostOverPaints(leaky.m_hWnd, 50), 50u);
 }
 
-TEST_F(BarResources, TwoHundredBarsOpenedAndFreedLeaveNothing) {
+TEST_F(BarResources, BarsOpenedAndFreedLeaveNothing) {
     auto openAndFree = [this] {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 20; ++i) {
             TKestrovaWnd* bar = OpenBar(600, 50);
             ASSERT_NE(bar, nullptr);
             // Each bar also shows its account list once.
