@@ -67,13 +67,14 @@ TEST_F(DropDownList, SizesToItsRowsScrollsTwoRowsAWheelShowsTheHotRowAndReportsC
     }
     EXPECT_EQ(Open(3, 400).cx, 400);
 
-    Open(25); // first visible rows 0 to 15, a page of ten
+    Open(25); // a page of the rows that fit whole
+    const int last = 25 - 230 / kRow;
     for (int wheel = 1; wheel < 10; ++wheel) {
         Wheel(-1);
-        EXPECT_EQ(list->FirstVisibleRow(), std::min(2 * wheel, 15));
+        EXPECT_EQ(list->FirstVisibleRow(), std::min(2 * wheel, last));
     }
     Wheel(20); // two rows, whatever the delta
-    EXPECT_EQ(list->FirstVisibleRow(), 13);
+    EXPECT_EQ(list->FirstVisibleRow(), last - 2);
     const SIZE size = Open(25, 200); // a resize goes back to the top
     EXPECT_EQ(list->FirstVisibleRow(), 0);
     Wheel(-1);
