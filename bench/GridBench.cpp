@@ -4,10 +4,10 @@
 #include "grid/GridCtrl.h"
 #include "plugin/entry/Exports.h"
 #include "support/TestSupport.h"
-#include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -17,44 +17,31 @@ namespace {
 constexpr int kWidth = 290, kHeight = 450; // the column dialog's grid
 constexpr COLORREF kRowBack = RGB(243, 243, 243);
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) * 1e6 / double(frequency.QuadPart);
-}
-
-// A top-level window of the grid's size. With rows it owns a grid and refills the rows on view
-// whenever the grid announces a move; without, it is the floor: a bare fill through the same
-// double buffer as every paint.
+// A top-level window of the grid's size holding a grid, refilling the rows on view whenever the
+// grid announces a move. Without rows, the grid's paint is the floor: a fill and the copy of the
+// double buffer.
 class Owner : public TIxFrm {
 public:
     explicit Owner(int rows, int first = 0) {
         Create(L"KestrovaBenchGridOwner", nullptr, WS_POPUP | WS_VISIBLE, 0);
         MoveWindow(m_hWnd, 0, 0, kWidth, kHeight, TRUE);
-        if (rows > 0) {
-            m_grid.Create(m_hWnd);
-            m_grid.m_nCols = 3;
-            m_grid.m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
-            m_grid.SetRowHeight(0);
-            m_grid.m_nRows = rows;
-            MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);
-            SetScrollPos(m_grid.m_hWnd, SB_VERT, first, TRUE);
-            Fill(first);
-            m_grid.SetEditorItems({L"Yes", L"No"});
-        }
+        m_grid.Create(m_hWnd);
+        m_grid.m_nCols = 3;
+        m_grid.m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
+        m_grid.SetRowHeight(0);
+        m_grid.m_nRows = rows;
+        MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);
+        SetScrollPos(m_grid.m_hWnd, SB_VERT, first, TRUE);
+        Fill(first);
+        m_grid.SetEditorItems({L"Yes", L"No"});
     }
     ~Owner() override { DestroyWindow(m_hWnd); }
 
     LRESULT WndProc(UINT uMsg, WPARAM, LPARAM lParam) override {
-        if (uMsg == WM_NOTIFY) {
-            Fill(reinterpret_cast<const GridViewRange*>(lParam)->nFirst);
-        } else if (uMsg == WM_PAINT) {
-            TMemDC dc(m_hWnd);
-            FillSolid(dc.GetSafeHdc(), RECT{0, 0, kWidth, kHeight}, kRowBack);
-        } else {
+        if (uMsg != WM_NOTIFY) {
             return kNotHandled;
         }
+        Fill(reinterpret_cast<const GridViewRange*>(lParam)->nFirst);
         return 0;
     }
 
@@ -62,8 +49,6 @@ public:
     void Fill(int first) {
         GridItem item = {};
         GetObjectW(g_hTextFont.get(), sizeof(item.lfFont), &item.lfFont);
-        item.nTextTop = 5;
-        item.nMargin = 3;
         item.mask = 0x3F1;
         item.nFormat = DT_VCENTER;
         for (int k = 0, r = first; r < m_grid.m_nRows && k < m_grid.m_nPageRows; ++k, ++r) {
@@ -83,7 +68,6 @@ public:
             }
         }
         m_grid.UpdateScrollBars();
-        InvalidateRect(m_grid.m_hWnd, nullptr, FALSE);
     }
 
     // One row as the user scrolls (the grid scrolls, its owner refills, the grid paints), turning
@@ -95,9 +79,8 @@ public:
         UpdateWindow(m_grid.m_hWnd);
     }
     void Repaint() {
-        const HWND hWnd = m_grid.m_hWnd ? m_grid.m_hWnd : m_hWnd;
-        InvalidateRect(hWnd, nullptr, FALSE);
-        UpdateWindow(hWnd);
+        InvalidateRect(m_grid.m_hWnd, nullptr, FALSE);
+        UpdateWindow(m_grid.m_hWnd);
     }
 
     TGridCtrl m_grid;
@@ -109,11 +92,12 @@ public:
 void Best(double best[2], int count, const std::function<void(int)>& work) {
     best[0] = best[1] = 1e300;
     for (int round = 0; round < 40; ++round) {
-        const double begin = Now();
+        const auto begin = std::chrono::steady_clock::now();
         for (int i = 0; i < count; ++i) {
             work(round % 2);
         }
-        best[round % 2] = std::min(best[round % 2], (Now() - begin) / count);
+        const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - begin;
+        best[round % 2] = std::min(best[round % 2], spent.count() / count);
     }
 }
 

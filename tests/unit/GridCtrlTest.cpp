@@ -14,10 +14,7 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 using namespace testing_support;
 using Notices = std::vector<std::string>;
@@ -29,13 +26,12 @@ std::string View(int pos) {
     return "view " + std::to_string(pos) + " " + std::to_string(std::min(pos + 18, 39));
 }
 
-constexpr COLORREF kGridBack = RGB(240, 240, 240), kCellBack = RGB(243, 243, 243),
-                   kSelBack = RGB(50, 112, 195);
+constexpr int kNotch = WHEEL_DELTA << 16; // wParam of one wheel notch away from the user
 
 // A grid filled as the column dialog fills it: columns of 40, 160 and 75 pixels, 40 logical rows
 // of 22 pixels, 18 screen rows filling the client height, check boxes in column 0 and Yes/No
 // combo cells in column 2. Its parent keeps every notice as a line of text.
-class GridTest : public ::testing::Test {
+class GridCtrl : public ::testing::Test {
 protected:
     void SetUp() override {
         OnPluginLoad(1033);
@@ -48,15 +44,12 @@ protected:
         DestroyWindow(parent);
         grid.reset();
         OnPluginFree();
-        PumpMessages();
     }
     void Fill() {
         grid = std::make_unique<TGridCtrl>();
         grid->Create(parent);
         grid->m_nCols = 3;
-        grid->SetColumnWidth(0, 40);
-        grid->SetColumnWidth(1, 160);
-        grid->SetColumnWidth(2, 75);
+        grid->m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
         grid->SetRowHeight(0);
         grid->m_nRows = 40;
         MoveWindow(grid->m_hWnd, 0, 0, 400, 18 * 22, TRUE);
@@ -68,40 +61,23 @@ protected:
         }
         grid->SetEditorItems({L"Yes", L"No"});
         grid->UpdateScrollBars();
-        PumpMessages();
-        notices.clear();
     }
 
-    // Puts the cursor on a client point and lets the moves it causes arrive.
-    void At(POINT pt) {
+    void Send(UINT uMsg, WPARAM wParam = 0) { SendMessageW(grid->m_hWnd, uMsg, wParam, 0); }
+    // Puts the cursor on a client point, lets the moves it causes arrive, then sends uMsg.
+    void Mouse(UINT uMsg, POINT pt) {
         ClientToScreen(grid->m_hWnd, &pt);
         SetCursorPos(pt.x, pt.y);
         PumpMessages();
-    }
-    void Send(UINT uMsg, WPARAM wParam = 0) { SendMessageW(grid->m_hWnd, uMsg, wParam, 0); }
-    void Mouse(UINT uMsg, POINT pt) {
-        At(pt);
         Send(uMsg);
     }
-    void Click(POINT pt) {
-        Mouse(WM_LBUTTONDOWN, pt);
-        Send(WM_LBUTTONUP, MK_SHIFT | MK_CONTROL); // makes no difference
-    }
     void DoubleClick(POINT pt) {
-        Click(pt);
+        Mouse(WM_LBUTTONDOWN, pt);
+        Send(WM_LBUTTONUP);
         Send(WM_LBUTTONDBLCLK);
         Send(WM_LBUTTONUP);
     }
-    void Scroll(UINT uMsg, int code) {
-        Send(uMsg,
-             uMsg == WM_MOUSEWHEEL ? MAKEWPARAM(0, static_cast<WORD>(code)) : static_cast<WPARAM>(code));
-    }
     int VPos() const { return GetScrollPos(grid->m_hWnd, SB_VERT); }
-    SCROLLINFO Bar(int bar) const {
-        SCROLLINFO si = {sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
-        GetScrollInfo(grid->m_hWnd, bar, &si);
-        return si;
-    }
     Canvas& Paint() {
         InvalidateRect(grid->m_hWnd, nullptr, FALSE);
         UpdateWindow(grid->m_hWnd);
@@ -111,9 +87,7 @@ protected:
     // The notices sent, and those posted so far.
     Notices Told() {
         PumpMessages();
-        Notices told;
-        told.swap(notices);
-        return told;
+        return std::exchange(notices, {});
     }
 
     HWND parent = nullptr;
@@ -122,178 +96,139 @@ protected:
     Canvas canvas{400, 18 * 22};
 
 private:
-    void Add(const char* name, std::vector<int> values, const wchar_t* text = L"") {
-        std::string line = name;
+    void Add(std::string line, std::vector<int> values, const std::string& text = "") {
         for (const int value : values) {
             line += " " + std::to_string(value);
         }
-        notices.push_back(line + (*text ? " " : "") + std::string(text, text + wcslen(text)));
+        notices.push_back(line + text);
     }
     void Record(const MSG& msg) {
         const auto* id = reinterpret_cast<const GridCellId*>(msg.wParam);
         const auto* info = reinterpret_cast<const GridClickInfo*>(msg.lParam);
         const auto* view = reinterpret_cast<const GridViewRange*>(msg.lParam);
+        const auto* text = reinterpret_cast<const wchar_t*>(msg.lParam);
         const int w = static_cast<int>(msg.wParam), l = static_cast<int>(msg.lParam);
         switch (msg.message) {
         case WM_NOTIFY:
-            return Add(view->hwndFrom == grid->m_hWnd && w == 0 ? "view" : "bad view",
+            return Add(view->hwndFrom == grid->m_hWnd && w == 0 ? "view" : "bad",
                        {view->nFirst, view->nLast});
         case TCM_CELLCLICK:
-            return Add(w == 0 ? "click" : "bad click", {info->kind, info->row, info->col});
+            return Add(w == 0 ? "click" : "bad", {info->kind, info->row, info->col});
         case TCM_CELLCHECK:
             return Add("check", {id->row, id->col, l});
         case TCM_EDITDONE:
-            return Add("edit", {id->row, id->col}, reinterpret_cast<const wchar_t*>(msg.lParam));
+            return Add("edit", {id->row, id->col}, " " + std::string(text, text + wcslen(text)));
         case TCM_COLRESIZED:
-            return Add("resized", {w, l});
         case TCM_HEADERDROP:
-            return Add("drop", {w, l});
+            return Add(msg.message == TCM_COLRESIZED ? "resized" : "drop", {w, l});
         }
     }
 };
 
-using GridGeometry = GridTest;
-using GridScroll = GridTest;
-using GridInput = GridTest;
-using GridEdit = GridTest;
-using GridResources = GridTest;
-
 } // namespace
 
-TEST_F(GridGeometry, BandsAreOpenAtTheTopAndLeftBordersHotOnePixelAroundAndCellsFollowTheScroll) {
-    ASSERT_EQ(grid->m_nPageRows, 18);
+TEST_F(GridCtrl, GeometryBandsOpenAtTheTopAndLeftBordersHotOnePixelAroundFollowTheScroll) {
+    grid->SetColumnWidth(1, 600); // a horizontal bar to scroll
+    grid->UpdateScrollBars();
     const struct {
         POINT pt;
-        int vPos;
+        int vPos, hPos;
         GridCellId hit; // logical row
-    } cases[] = {{{0, 0}, 0, {-1, -1}},   {{1, 1}, 0, {0, 0}},      {{40, 22}, 0, {0, 0}},
-                 {{41, 23}, 0, {1, 1}},   {{275, 396}, 0, {17, 2}}, {{276, 397}, 0, {-1, -1}},
-                 {{10, 10}, 7, {0, 0}},   {{10, 23}, 7, {8, 0}},    {{10, 396}, 22, {39, 0}},
-                 {{10, 397}, 22, {-1, 0}}};
+    } cases[] = {{{0, 0}, 0, 0, {-1, -1}},    {{1, 1}, 0, 0, {0, 0}},      {{40, 22}, 0, 0, {0, 0}},
+                 {{41, 23}, 0, 0, {1, 1}},    {{715, 396}, 0, 0, {17, 2}}, {{716, 397}, 0, 0, {-1, -1}},
+                 {{10, 10}, 7, 0, {0, 0}},    {{10, 23}, 7, 0, {8, 0}},    {{10, 396}, 22, 0, {39, 0}},
+                 {{10, 397}, 22, 0, {-1, 0}}, {{10, 30}, 5, 30, {6, 0}},   {{11, 30}, 5, 30, {6, 1}}};
     for (const auto& c : cases) {
         SetScrollPos(grid->m_hWnd, SB_VERT, c.vPos, FALSE);
+        SetScrollPos(grid->m_hWnd, SB_HORZ, c.hPos, FALSE);
         const GridCellId hit = grid->HitTest(c.pt);
-        EXPECT_EQ(hit.row, c.hit.row) << c.pt.x << "," << c.pt.y << " at " << c.vPos;
-        EXPECT_EQ(hit.col, c.hit.col) << c.pt.x << "," << c.pt.y << " at " << c.vPos;
+        EXPECT_EQ(std::vector<int>({hit.row, hit.col}), std::vector<int>({c.hit.row, c.hit.col}))
+            << c.pt.x << "," << c.pt.y << " at " << c.vPos << "," << c.hPos;
     }
-    for (const int border : {40, 200, 275}) {
-        for (int dx = -2; dx <= 2; ++dx) {
-            int col = 99;
-            const bool hot = grid->HitColumnBorder(POINT{border + dx, 10}, &col);
-            EXPECT_EQ(hot, dx >= -1 && dx <= 1) << border << " " << dx;
-            EXPECT_EQ(col, !hot ? -1 : border == 40 ? 0 : border == 200 ? 1 : 2) << border << " " << dx;
+    const RECT rc = grid->GetCellRect(GridCellId{7, 2}), expected = {610, 44, 685, 66};
+    EXPECT_TRUE(EqualRect(&rc, &expected));
+    for (const auto& [border, col] : std::map<int, int>{{40, 0}, {640, 1}, {715, 2}}) {
+        for (int dx = -2; dx <= 2; ++dx) { // scrolled 30 pixels right
+            int hot = 99;
+            EXPECT_EQ(grid->HitColumnBorder(POINT{border - 30 + dx, 10}, &hot), dx * dx <= 1) << border + dx;
+            EXPECT_EQ(hot, dx * dx <= 1 ? col : -1) << border + dx;
         }
     }
-
-    SetScrollPos(grid->m_hWnd, SB_VERT, 5, FALSE);
-    RECT rc = grid->GetCellRect(GridCellId{7, 1}), expected = {40, 44, 200, 66};
-    EXPECT_TRUE(EqualRect(&rc, &expected));
-    grid->SetColumnWidth(1, 600);
-    grid->UpdateScrollBars();
-    SetScrollPos(grid->m_hWnd, SB_HORZ, 30, FALSE);
-    rc = grid->GetCellRect(GridCellId{6, 2}), expected = {610, 22, 685, 44};
-    EXPECT_TRUE(EqualRect(&rc, &expected));
-    EXPECT_EQ(grid->HitTest(POINT{11, 30}).col, 1);
-    int col = -1;
-    EXPECT_TRUE(grid->HitColumnBorder(POINT{10, 10}, &col));
-    EXPECT_EQ(col, 0);
 }
 
-TEST_F(GridScroll, RangesStepsNoticesAndWhatThePaintShows) {
-    const SCROLLINFO si = Bar(SB_VERT);
-    EXPECT_EQ(std::vector<int>({si.nMin, si.nMax, static_cast<int>(si.nPage)}),
-              std::vector<int>({0, 39, 18}));
-    // A row missing a cell shows the background right of it; the header is never selected.
+TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
+    SCROLLINFO si = {sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 39);
+    EXPECT_EQ(si.nPage, 18u);
+    // A missing cell ends its row; the header is never painted selected.
     grid->SetCell(3, 1, nullptr);
     grid->m_selRows = {0, 2};
-    Paint();
     const auto rowY = [](int screenRow) { return 1 + screenRow * 22 + 11; };
-    EXPECT_EQ(canvas.Pixel(100, rowY(0)), kCellBack);
-    EXPECT_EQ(canvas.Pixel(100, rowY(2)), kSelBack);
-    EXPECT_EQ(canvas.Pixel(30, rowY(3)), kCellBack);
-    EXPECT_EQ(canvas.Pixel(100, rowY(3)), kGridBack);
-    EXPECT_EQ(canvas.Pixel(270, rowY(3)), kGridBack);
-    EXPECT_EQ(canvas.Pixel(270, rowY(4)), kCellBack);
-
-    // Row by row to the last position, where screen rows 1 to 17 show logical rows 23 to 39.
-    for (int pos = 1; pos <= 22; ++pos) {
-        Scroll(WM_VSCROLL, SB_LINEDOWN);
-        EXPECT_EQ(Told(), Notices{View(pos)});
+    const struct {
+        int x, row;
+        COLORREF colour;
+    } pixels[] = {{100, 0, RGB(243, 243, 243)}, {100, 2, RGB(50, 112, 195)},  {30, 3, RGB(243, 243, 243)},
+                  {100, 3, RGB(240, 240, 240)}, {270, 3, RGB(240, 240, 240)}, {270, 4, RGB(243, 243, 243)}};
+    for (const auto& p : pixels) {
+        EXPECT_EQ(Paint().Pixel(p.x, rowY(p.row)), p.colour) << p.x << " on screen row " << p.row;
     }
+
     const struct {
         UINT uMsg;
-        int code; // a scroll code, or a wheel delta
-        int pos;
-        bool told;
-    } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 22, false}, {WM_MOUSEWHEEL, -120, 22, true},
-                 {WM_VSCROLL, SB_PAGEUP, 4, true}, // a page takes in the header
-                 {WM_MOUSEWHEEL, -240, 7, true},       {WM_MOUSEWHEEL, 1, 4, true},
-                 {WM_MOUSEWHEEL, 0, 1, true},          {WM_MOUSEWHEEL, 120, 0, true},
-                 {WM_MOUSEWHEEL, 120, 0, true},        {WM_VSCROLL, SB_LINEUP, 0, false},
-                 {WM_VSCROLL, SB_PAGEDOWN, 18, true},  {WM_VSCROLL, SB_PAGEDOWN, 22, true},
-                 {WM_VSCROLL, SB_TOP, 22, false},      {WM_VSCROLL, SB_THUMBTRACK, 22, false},
-                 {WM_VSCROLL, SB_LINEUP, 21, true}};
+        int code, pos; // wParam (a scroll code, or a wheel delta in the high word); the position after
+    } steps[] = {
+        {WM_VSCROLL, SB_LINEUP, 0},    {WM_VSCROLL, SB_LINEDOWN, 1},    {WM_VSCROLL, SB_PAGEDOWN, 19},
+        {WM_VSCROLL, SB_PAGEDOWN, 22}, {WM_VSCROLL, SB_LINEDOWN, 22},   {WM_MOUSEWHEEL, -kNotch, 22},
+        {WM_VSCROLL, SB_PAGEUP, 4},    {WM_MOUSEWHEEL, -2 * kNotch, 7}, {WM_MOUSEWHEEL, 1 << 16, 4},
+        {WM_MOUSEWHEEL, 0, 1},         {WM_MOUSEWHEEL, kNotch, 0},      {WM_VSCROLL, SB_THUMBTRACK, 0},
+        {WM_VSCROLL, SB_TOP, 0},       {WM_HSCROLL, SB_LINERIGHT, 0}};
     for (const auto& step : steps) {
-        Scroll(step.uMsg, step.code);
+        const int before = VPos();
+        Send(step.uMsg, static_cast<WPARAM>(step.code));
         EXPECT_EQ(VPos(), step.pos) << step.uMsg << " " << step.code;
-        EXPECT_EQ(Told(), step.told ? Notices{View(step.pos)} : Notices{}) << step.uMsg << " " << step.code;
+        // The wheel is always told; a scroll bar only when the view moved.
+        const bool told = step.uMsg == WM_MOUSEWHEEL || (step.uMsg == WM_VSCROLL && step.pos != before);
+        EXPECT_EQ(Told(), told ? Notices{View(step.pos)} : Notices{}) << step.uMsg << " " << step.code;
     }
 
-    // The thumb dragged with the real mouse moves the view on its way.
-    SetScrollPos(grid->m_hWnd, SB_VERT, 0, TRUE);
-    RECT rcWindow = {};
-    GetWindowRect(grid->m_hWnd, &rcWindow);
-    const int x = rcWindow.right - GetSystemMetrics(SM_CXVSCROLL) / 2,
-              y = rcWindow.top + GetSystemMetrics(SM_CYVSCROLL) + 20;
-    const auto mouse = [](int px, int py, DWORD flags) {
-        INPUT input = {INPUT_MOUSE, {}};
-        input.mi.dx = MulDiv(px, 65536, GetSystemMetrics(SM_CXSCREEN));
-        input.mi.dy = MulDiv(py, 65536, GetSystemMetrics(SM_CYSCREEN));
-        input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return input;
+    // The thumb dragged with the real mouse, from position 0, moves the view on its way. The bar
+    // tracks it in a loop of its own until the button is up, so all is queued at once; a key
+    // between the moves keeps them from merging.
+    RECT rc = {};
+    GetWindowRect(grid->m_hWnd, &rc);
+    const auto to = [](int v, int metric) {
+        return static_cast<DWORD>(MulDiv(v, 65536, GetSystemMetrics(metric)));
     };
-    // A key between the two moves keeps the queue from merging them; all is queued at once, as the
-    // scroll bar tracks the thumb in a loop of its own until the button is up.
-    INPUT key = {INPUT_KEYBOARD, {}}, keyUp = key;
-    key.ki.wVk = keyUp.ki.wVk = VK_SHIFT;
-    keyUp.ki.dwFlags = KEYEVENTF_KEYUP;
-    INPUT inputs[] = {
-        mouse(x, y, MOUSEEVENTF_LEFTDOWN),    mouse(x, y + 60, 0), key, keyUp, mouse(x, y + 120, 0),
-        mouse(x, y + 120, MOUSEEVENTF_LEFTUP)};
+    const DWORD x = to(rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, SM_CXSCREEN),
+                y = to(rc.top + GetSystemMetrics(SM_CYVSCROLL) + 20, SM_CYSCREEN), dy = to(60, SM_CYSCREEN),
+                move = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     SetForegroundWindow(parent);
     {
         const QuitAfter bound(5000); // ends that loop should the button never come up
-        SendInput(6, inputs, sizeof(INPUT));
+        mouse_event(move | MOUSEEVENTF_LEFTDOWN, x, y, 0, 0);
+        mouse_event(move, x, y + dy, 0, 0);
+        keybd_event(VK_SHIFT, 0, 0, 0);
+        keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+        mouse_event(move, x, y + 2 * dy, 0, 0);
+        mouse_event(move | MOUSEEVENTF_LEFTUP, x, y + 2 * dy, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return VPos() > 0 && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }));
     }
     PumpFor(100);
     const Notices told = Told();
     ASSERT_GE(told.size(), 2u);
-    EXPECT_NE(told.front(), told.back());
     EXPECT_EQ(told.back(), View(VPos()));
 
-    // The horizontal bar counts pixels and says nothing.
+    // The horizontal bar counts pixels, the vertical bar's width included.
     grid->SetColumnWidth(1, 300);
     grid->UpdateScrollBars();
+    GetScrollInfo(grid->m_hWnd, SB_HORZ, &si);
     const int bar = GetSystemMetrics(SM_CXVSCROLL);
-    EXPECT_EQ(Bar(SB_HORZ).nMax, 415 + bar);
-    EXPECT_EQ(Bar(SB_HORZ).nPage, static_cast<UINT>(400 - bar));
-    for (const auto& [code, pos] :
-         {std::pair{SB_LINERIGHT, 5}, {SB_LINERIGHT, 10}, {SB_LINELEFT, 5}, {SB_PAGELEFT, 0}}) {
-        Scroll(WM_HSCROLL, code);
-        EXPECT_EQ(GetScrollPos(grid->m_hWnd, SB_HORZ), pos) << code;
-    }
-    EXPECT_EQ(Told(), Notices{});
-
-    // Fewer rows than the page: no bar, and the wheel does nothing.
-    grid->m_nRows = 12;
-    grid->UpdateScrollBars();
-    EXPECT_FALSE(grid->m_bVScroll);
-    Scroll(WM_MOUSEWHEEL, -120);
-    EXPECT_EQ(Told(), Notices{});
+    EXPECT_EQ(std::vector<int>({si.nMax, static_cast<int>(si.nPage)}),
+              std::vector<int>({415 + bar, 400 - bar}));
 }
 
-TEST_F(GridInput, ClicksDragsAndKeysSelectResizeAndTellTheParent) {
+TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     enum Action { kLeft, kRight, kDouble, kKey };
     const struct Step {
         const char* name;
@@ -305,41 +240,30 @@ TEST_F(GridInput, ClicksDragsAndKeysSelectResizeAndTellTheParent) {
         std::vector<int> sel;
     } steps[] = {
         {"click", kLeft, {100, 71}, {100, 71}, 0, {"click 0 3 1"}, 3, {3}},
-        {"click on the header", kLeft, {250, 10}, {250, 10}, 0, {"click 0 0 2"}, 3, {}},
-        {"click below the rows", kLeft, {100, 398}, {100, 398}, 0, {"click 0 -1 1"}, -1, {-1}},
+        {"on the header", kLeft, {250, 10}, {250, 10}, 0, {"click 0 0 2"}, 3, {}},
+        {"below the rows", kLeft, {100, 398}, {100, 398}, 0, {"click 0 -1 1"}, -1, {-1}},
         {"up from no row", kKey, {VK_UP, 0}, {}, 0, {}, 1, {1}},
-        {"click, scrolled", kLeft, {100, 49}, {100, 49}, 4, {"click 0 6 1"}, 6, {6}},
-        {"click on a box", kLeft, {10, 52}, {10, 52}, 3, {"check 5 0 1"}, 6, {6}},
-        {"click on its bottom edge", kLeft, {10, 62}, {10, 62}, 3, {"click 0 5 0"}, 5, {5}},
-        {"double click on a box",
-         kDouble,
-         {10, 52},
-         {},
-         0,
-         {"check 2 0 0", "click 2 2 0", "check 2 0 1"},
-         2,
-         {5}},
-        {"right click on the selection", kRight, {300, 71}, {}, 2, {"click 1 5 -1"}, 2, {5}},
-        {"right click", kRight, {100, 27}, {}, 0, {"click 1 1 1"}, 1, {1}},
-        {"right click on the header", kRight, {100, 10}, {}, 0, {"click 1 0 1"}, 0, {0}},
-        {"double click", kDouble, {100, 93}, {}, 0, {"click 0 4 1", "click 2 4 1", "click 0 4 1"}, 4, {4}},
-        {"double click on no cell", kDouble, {300, 27}, {}, 0, {"click 0 1 -1", "click 0 1 -1"}, 1, {1}},
+        {"on a box, scrolled", kLeft, {10, 52}, {10, 52}, 3, {"check 5 0 1"}, 1, {1}},
+        {"on its bottom edge", kLeft, {10, 62}, {10, 62}, 3, {"click 0 5 0"}, 5, {5}},
+        {"twice on a box", kDouble, {10, 52}, {}, 0, {"check 2 0 0", "click 2 2 0", "check 2 0 1"}, 2, {5}},
+        {"right on the selection", kRight, {300, 71}, {}, 2, {"click 1 5 -1"}, 2, {5}},
+        {"right", kRight, {100, 27}, {}, 0, {"click 1 1 1"}, 1, {1}},
+        {"right on the header", kRight, {100, 10}, {}, 0, {"click 1 0 1"}, 0, {0}},
+        {"twice", kDouble, {100, 93}, {}, 0, {"click 0 4 1", "click 2 4 1", "click 0 4 1"}, 4, {4}},
+        {"twice on no cell", kDouble, {300, 27}, {}, 0, {"click 0 1 -1", "click 0 1 -1"}, 1, {1}},
         {"header dragged a pixel", kLeft, {20, 10}, {21, 10}, 0, {"drop 0 0"}, 1, {1}},
         {"header dragged past the columns", kLeft, {100, 10}, {350, 10}, 0, {"drop 1 -1"}, 1, {1}},
         {"header dragged onto a row", kLeft, {100, 10}, {100, 100}, 0, {}, 1, {1}},
-        {"row dragged: a click", kLeft, {100, 100}, {120, 100}, 0, {"click 0 4 1"}, 4, {4}},
         {"a row's border is not hot", kLeft, {200, 30}, {230, 30}, 0, {"click 0 1 2"}, 1, {1}},
-        {"click on the last screen row", kLeft, {100, 379}, {100, 379}, 0, {"click 0 17 1"}, 17, {17}},
-        {"down scrolls one row", kKey, {VK_DOWN, 0}, {}, 0, {"view 1 19"}, 18, {18}},
-        {"click on the first data row", kLeft, {100, 27}, {100, 27}, 5, {"click 0 6 1"}, 6, {6}},
-        {"up scrolls one row", kKey, {VK_UP, 0}, {}, 5, {"view 4 22"}, 5, {5}},
-        {"click on the last row", kLeft, {100, 379}, {100, 379}, 22, {"click 0 39 1"}, 39, {39}},
+        {"on the last screen row", kLeft, {100, 379}, {100, 379}, 0, {"click 0 17 1"}, 17, {17}},
+        {"down scrolls a row", kKey, {VK_DOWN, 0}, {}, 0, {"view 1 19"}, 18, {18}},
+        {"up off the top", kKey, {VK_UP, 0}, {}, 17, {"view 16 34"}, 17, {17}},
+        {"on the last row", kLeft, {100, 379}, {100, 379}, 22, {"click 0 39 1"}, 39, {39}},
         {"down stays on it", kKey, {VK_DOWN, 0}, {}, 22, {}, 39, {39}},
-        {"other keys do nothing", kKey, {VK_RIGHT, 0}, {}, 22, {}, 39, {39}},
-        {"border dragged right", kLeft, {40, 10}, {70, 10}, 0, {"resized 0 70"}, 39, {39}},
-        {"beside a border, let go over a row", kLeft, {229, 10}, {260, 300}, 0, {"resized 1 190"}, 39, {39}},
-        {"left of the column's left edge", kLeft, {335, 10}, {20, 10}, 0, {"resized 2 1"}, 39, {39}},
-        {"on the column's left edge", kLeft, {71, 10}, {0, 10}, 0, {}, 39, {39}},
+        {"border dragged", kLeft, {40, 10}, {70, 10}, 0, {"resized 0 70"}, 39, {39}},
+        {"beside a border, to a row", kLeft, {229, 10}, {260, 300}, 0, {"resized 1 190"}, 39, {39}},
+        {"left of the left edge", kLeft, {335, 10}, {20, 10}, 0, {"resized 2 1"}, 39, {39}},
+        {"on the left edge", kLeft, {71, 10}, {0, 10}, 0, {}, 39, {39}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
@@ -350,7 +274,7 @@ TEST_F(GridInput, ClicksDragsAndKeysSelectResizeAndTellTheParent) {
             if (step.to.x != step.pt.x || step.to.y != step.pt.y) {
                 Mouse(WM_MOUSEMOVE, step.to);
             }
-            Send(WM_LBUTTONUP);
+            Send(WM_LBUTTONUP, MK_SHIFT | MK_CONTROL); // makes no difference
         } else if (step.action == kKey) {
             Send(WM_KEYDOWN, static_cast<WPARAM>(step.pt.x));
         } else {
@@ -363,21 +287,21 @@ TEST_F(GridInput, ClicksDragsAndKeysSelectResizeAndTellTheParent) {
     }
     EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 70}, {1, 190}, {2, 1}}));
 
-    // A resize let go outside the window goes on, its guide following the pointer, until the next
-    // click inside.
+    // A resize let go outside the window goes on, its guide following the pointer, until the
+    // next click inside.
     Mouse(WM_MOUSEMOVE, POINT{70, 10});
     Mouse(WM_LBUTTONDOWN, POINT{70, 10});
-    At(POINT{70, -50});
+    Mouse(WM_MOUSEMOVE, POINT{70, -50});
     EXPECT_EQ(grid->m_nMouseMode, kGridResizing);
     Mouse(WM_MOUSEMOVE, POINT{150, 200});
     EXPECT_EQ(Paint().Count(RECT{150, 0, 151, 18 * 22}, RGB(0, 0, 0)), 18 * 22);
-    Click(POINT{250, 300});
+    Mouse(WM_LBUTTONDOWN, POINT{250, 300});
+    Send(WM_LBUTTONUP);
     EXPECT_EQ(Told(), Notices{"resized 0 250"});
     EXPECT_EQ(grid->m_nMouseMode, kGridIdle);
-    EXPECT_EQ(grid->m_nCurRow, 39);
 }
 
-TEST_F(GridEdit, DoubleClickOpensTheEditorScrollsKeepItOverItsCellAndAPickCommits) {
+TEST_F(GridCtrl, EditorOpensOnADoubleClickFollowsItsCellAndCommitsAPick) {
     const HWND editor = grid->m_pEditor->m_hWnd;
     const auto editorAt = [&](RECT expected) {
         RECT rc = {};
@@ -389,43 +313,34 @@ TEST_F(GridEdit, DoubleClickOpensTheEditorScrollsKeepItOverItsCellAndAPickCommit
     EXPECT_EQ(Told(), (Notices{"click 0 4 2", "click 0 4 2"}));
     EXPECT_TRUE(editorAt(RECT{202, 90, 276, 110}));
     EXPECT_STREQ(grid->m_pEditor->GetText(), L"No");
+
+    // Over the cell while it is wholly on view, else collapsed, at either edge.
+    const struct {
+        UINT uMsg;
+        int code, screenRow; // of the cell the editor covers, -1 collapsed
+    } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 3}, {WM_VSCROLL, SB_PAGEDOWN, -1}, {WM_MOUSEWHEEL, kNotch, -1},
+                 {WM_KEYDOWN, VK_UP, 2},       {WM_VSCROLL, SB_LINEDOWN, 1},  {WM_VSCROLL, SB_LINEDOWN, -1},
+                 {WM_VSCROLL, SB_LINEUP, 1},   {WM_HSCROLL, SB_LINERIGHT, 1}, {WM_VSCROLL, SB_PAGEUP, 4},
+                 {WM_VSCROLL, SB_LINEDOWN, 3}};
+    for (const auto& step : steps) {
+        Send(step.uMsg, static_cast<WPARAM>(step.code));
+        const RECT cell = {200, step.screenRow * 22, 275, step.screenRow * 22 + 22};
+        EXPECT_TRUE(editorAt(step.screenRow < 0 ? RECT{} : cell))
+            << step.uMsg << " " << step.code << " at " << VPos();
+    }
+    // A pick commits: the logical row is told, the text lands in its screen row, and the grid has
+    // repainted before the notice returns.
     grid->m_pEditor->SetCurSel(0);
     Send(TCM_SELCHANGED);
     EXPECT_FALSE(IsWindowVisible(editor));
-    EXPECT_FALSE(GetUpdateRect(grid->m_hWnd, nullptr, FALSE)); // repainted before the notice returns
-    EXPECT_STREQ(grid->GetCell(4, 2)->m_szText, L"Yes");
-    EXPECT_EQ(Told(), Notices{"edit 4 2 Yes"});
-
-    DoubleClick(POINT{237, 5 * 22 + 11});
-    Told();
-    const struct {
-        UINT uMsg;
-        int code;
-        RECT editor; // over the cell, or collapsed while the cell is not wholly on view
-    } steps[] = {{WM_VSCROLL, SB_LINEDOWN, {200, 88, 275, 110}},
-                 {WM_VSCROLL, SB_PAGEDOWN, {0, 0, 0, 0}},
-                 {WM_MOUSEWHEEL, 120, {0, 0, 0, 0}},
-                 {WM_KEYDOWN, VK_UP, {200, 44, 275, 66}},
-                 {WM_VSCROLL, SB_LINEDOWN, {200, 22, 275, 44}},
-                 {WM_VSCROLL, SB_LINEDOWN, {0, 0, 0, 0}},
-                 {WM_VSCROLL, SB_LINEUP, {200, 22, 275, 44}},
-                 {WM_HSCROLL, SB_LINERIGHT, {200, 22, 275, 44}},
-                 {WM_VSCROLL, SB_PAGEUP, {200, 110, 275, 132}},
-                 {WM_VSCROLL, SB_LINEDOWN, {200, 88, 275, 110}}};
-    for (const auto& step : steps) {
-        Scroll(step.uMsg, step.code);
-        EXPECT_TRUE(editorAt(step.editor)) << step.uMsg << " " << step.code << " at " << VPos();
-    }
-    // Committed while scrolled: the logical row is told, the text lands in its screen row.
-    grid->m_pEditor->SetCurSel(1);
-    Send(TCM_SELCHANGED);
-    EXPECT_STREQ(grid->GetCell(4, 2)->m_szText, L"No");
-    EXPECT_EQ(Told().back(), "edit 5 2 No");
+    EXPECT_FALSE(GetUpdateRect(grid->m_hWnd, nullptr, FALSE));
+    EXPECT_STREQ(grid->GetCell(3, 2)->m_szText, L"Yes");
+    EXPECT_EQ(Told().back(), "edit 4 2 Yes");
 
     // A cell whose bottom lies on the client's bottom edge is not wholly on view.
     DoubleClick(POINT{237, 17 * 22 + 11});
-    Scroll(WM_HSCROLL, SB_ENDSCROLL);
-    EXPECT_TRUE(editorAt(RECT{0, 0, 0, 0}));
+    Send(WM_HSCROLL, SB_ENDSCROLL);
+    EXPECT_TRUE(editorAt(RECT{}));
     // A left press drops the edit uncommitted.
     Mouse(WM_LBUTTONDOWN, POINT{100, 3 * 22 + 11});
     EXPECT_FALSE(IsWindowVisible(editor));
@@ -433,12 +348,11 @@ TEST_F(GridEdit, DoubleClickOpensTheEditorScrollsKeepItOverItsCellAndAPickCommit
     EXPECT_EQ(Told(), (Notices{"click 0 18 2", "click 0 18 2", "click 0 4 1"}));
 }
 
-TEST_F(GridResources, ManyPaintsAndGridsLeaveNoHandleBehind) {
+TEST_F(GridCtrl, ResourcesManyPaintsAndGridsLeaveNoHandleBehind) {
     const auto grids = [&](int count) {
         for (int i = 0; i < count; ++i) {
             Fill();
             grid->SetCellType(0, 1, kGridCellHeader);
-            grid->m_selRows = {2};
             grid->m_nMouseMode = i % 2 ? kGridResizing : kGridIdle; // with the guide line
             for (int paint = 0; paint < 10; ++paint) {
                 Paint();
