@@ -119,16 +119,15 @@ TEST(GridCell, DrawsExactlyItsPictureAndTicksOnlyOnTheBox) {
         cell.Draw(actual.dc(), rc);
         Expected(expected, c);
         BitBlt(actual.dc(), 0, 0, 140, 60, expected.dc(), 0, 0, SRCINVERT); // black where they agree
-        EXPECT_EQ(actual.CountOther(RECT{0, 0, 140, 60}, RGB(0, 0, 0)), 0) << "pixels that differ";
+        EXPECT_EQ(actual.CountOther(RECT{0, 0, 140, 60}, 0), 0) << "pixels unlike the picture";
         if (c.kind == kCheck && c.width > 0) {
             // A click ticks on the box, its right and bottom edges left out.
             const int y = T + c.boxTop;
             const POINT probes[] = {{5, 0}, {19, 14}, {20, 0}, {5, 15}, {4, 0}, {5, -1}}; // two on the box
             for (int i = 0; i < 6; ++i) {
                 const POINT pt = {L + probes[i].x, y + probes[i].y};
-                const bool on = i < 2;
-                EXPECT_EQ(box.OnClick(pt, rc), on) << pt.x - L << "," << pt.y - y;
-                EXPECT_EQ(box.m_bChecked, (c.extra != 0) != on);
+                EXPECT_EQ(box.OnClick(pt, rc), i < 2) << pt.x - L << "," << pt.y - y;
+                EXPECT_EQ(box.m_bChecked, (c.extra != 0) != (i < 2));
                 box.OnClick(pt, rc);
                 EXPECT_EQ(box.m_bChecked, c.extra != 0);
             }
