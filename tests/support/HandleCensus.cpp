@@ -7,39 +7,34 @@
 namespace testing_support {
 
 namespace {
-constexpr std::size_t kCeiling = 200000;
-}
 
-std::size_t FreeGdiSlots() {
-    std::vector<HBRUSH> taken;
+// Takes handles until the process gets no more (or enough to tell), then gives them back.
+template <typename Make, typename Release> std::size_t FreeSlots(Make make, Release release) {
+    constexpr std::size_t kCeiling = 200000;
+    std::vector<decltype(make())> taken;
     taken.reserve(kCeiling);
     while (taken.size() < kCeiling) {
-        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-        if (!brush) {
+        const auto handle = make();
+        if (!handle) {
             break;
         }
-        taken.push_back(brush);
+        taken.push_back(handle);
     }
-    for (HBRUSH brush : taken) {
-        DeleteObject(brush);
+    for (auto handle : taken) {
+        release(handle);
     }
     return taken.size();
+}
+
+} // namespace
+
+std::size_t FreeGdiSlots() {
+    return FreeSlots([] { return CreateSolidBrush(RGB(1, 2, 3)); },
+                     [](HBRUSH brush) { DeleteObject(brush); });
 }
 
 std::size_t FreeUserSlots() {
-    std::vector<HMENU> taken;
-    taken.reserve(kCeiling);
-    while (taken.size() < kCeiling) {
-        HMENU menu = CreatePopupMenu();
-        if (!menu) {
-            break;
-        }
-        taken.push_back(menu);
-    }
-    for (HMENU menu : taken) {
-        DestroyMenu(menu);
-    }
-    return taken.size();
+    return FreeSlots([] { return CreatePopupMenu(); }, [](HMENU menu) { DestroyMenu(menu); });
 }
 
 } // namespace testing_support
