@@ -1,409 +1,247 @@
-#include "toolkit/ComboxList.h"
+// Drop-down lists used with the real mouse and keyboard, as in any desktop application: the
+// bar's account and currency lists and a combo box's list, in a terminal's window along the
+// bottom of the work area.
 #include "toolkit/Combox.h"
 
-#include "toolkit/SharedDrawing.h"
 #include "support/BarHarness.h"
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
-#include "toolkit/ToolkitMessages.h"
 
 #include <atomic>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <thread>
-#include <tuple>
-
-using testing_support::RecordingWindow;
-
-namespace {
-
-// The text font plus 10: "Calibri" of 18 pixels where it is installed, otherwise 13 pixels.
-const int kRow = testing_support::CalibriExpected() ? 28 : 23;
-
-class DropDownList : public testing_support::BarTest {
-protected:
-    DropDownList() : BarTest(1033) {}
-    void SetUp() override {
-        BarTest::SetUp();
-        list = std::make_unique<TComboxList>();
-        list->CreateList(owner, 0);
-    }
-    void TearDown() override {
-        DestroyWindow(owner); // and the list's window with it
-        BarTest::TearDown();
-    }
-    // Opens the list as its owners do, with rows "Row" described "Desc"; returns its size.
-    SIZE Open(int rows, int width = 60) {
-        list->SetItems(std::vector<ComboItem>(rows, ComboItem{L"Row", L"Desc", L'F', 0, true}));
-        int x = 40, y = 50, height = 200;
-        list->SetPos(x, y, width, height);
-        ShowWindow(list->m_hWnd, SW_SHOWNA);
-        RECT rc = {};
-        GetWindowRect(list->m_hWnd, &rc);
-        return SIZE{rc.right - rc.left, rc.bottom - rc.top};
-    }
-    void Wheel(int delta) {
-        SendMessageW(list->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, delta * WHEEL_DELTA), 0);
-    }
-
-    HWND owner = RecordingWindow::Create(nullptr, WS_POPUP, RECT{600, 600, 700, 620});
-    std::unique_ptr<TComboxList> list;
-};
-
-} // namespace
-
-TEST_F(DropDownList, SizesToItsRowsScrollsTwoRowsAWheelShowsTheHotRowAndReportsCheckedRowsClicked) {
-    WindowDC dc(nullptr);
-    SelectScope font(dc.get(), g_hTextFont.get());
-    SIZE text = {};
-    GetTextExtentPoint32W(dc.get(), L"RowDesc           ", 18, &text);
-    for (const int rows : {0, 5, 10, 11, 3}) {
-        // Without rows the owner's size stands; past 230 pixels a scroll bar, with room from 11 rows on.
-        const SIZE size = Open(rows);
-        EXPECT_EQ(size.cy, rows ? std::min(rows * kRow, 230) : 200) << rows;
-        EXPECT_EQ(size.cx, rows ? text.cx + 20 + (rows > 10 ? 20 : 0) : 60) << rows;
-        EXPECT_EQ((GetWindowLongW(list->m_hWnd, GWL_STYLE) & WS_VSCROLL) != 0, rows * kRow > 230) << rows;
-    }
-    EXPECT_EQ(Open(3, 400).cx, 400);
-
-    Open(25); // a page of the rows that fit whole
-    const int last = 25 - 230 / kRow;
-    for (int wheel = 1; wheel < 10; ++wheel) {
-        Wheel(-1);
-        EXPECT_EQ(list->FirstVisibleRow(), std::min(2 * wheel, last));
-    }
-    Wheel(20); // two rows, whatever the delta
-    EXPECT_EQ(list->FirstVisibleRow(), last - 2);
-    const SIZE size = Open(25, 200); // a resize goes back to the top
-    EXPECT_EQ(list->FirstVisibleRow(), 0);
-    Wheel(-1);
-
-    // The band behind the row under the mouse covers that visible row alone.
-    SendMessageW(list->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, kRow + 3));
-    UpdateWindow(list->m_hWnd);
-    testing_support::Canvas canvas(size.cx, 230);
-    testing_support::CaptureWindow(list->m_hWnd, canvas);
-    EXPECT_EQ(canvas.Count(RECT{150, kRow, 151, 2 * kRow}, RGB(51, 153, 255)), kRow);
-    EXPECT_EQ(canvas.Count(RECT{150, 0, 151, 230}, RGB(51, 153, 255)), kRow);
-
-    std::vector<LPARAM> told; // -1 for a notice that comes once the list is hidden
-    RecordingWindow::onMessage = [&](const MSG& msg) {
-        if (msg.message == TCM_SELCHANGED) {
-            told.push_back(IsWindowVisible(list->m_hWnd) ? msg.lParam : -1);
-        }
-    };
-    list->m_vecItems[4].checked = false;
-    // Rows 3 and 4 (not to be chosen), right of the list, above it.
-    for (const POINT pt : {POINT{5, kRow + 5}, POINT{5, 2 * kRow + 5}, POINT{size.cx + 5, 5}, POINT{5, -5}}) {
-        ShowWindow(list->m_hWnd, SW_SHOWNA);
-        SendMessageW(list->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-        EXPECT_FALSE(IsWindowVisible(list->m_hWnd)) << pt.x << "," << pt.y;
-    }
-    RecordingWindow::onMessage = nullptr;
-    EXPECT_EQ(told, std::vector<LPARAM>{3});
-}
-
-namespace {
 
 using testing_support::ClickAt;
-using testing_support::PressKey;
 
-// A terminal's window, active and with the keyboard focus, holding a cell that opens a list
-// of 30 rows; input comes as the user gives it.
-class DropDownUse : public testing_support::BarTest {
-protected:
-    void SetUp() override {
-        BarTest::SetUp();
-        SetForegroundWindow(terminal);
-        SetFocus(terminal);
-        list = std::make_unique<TComboxList>();
-        list->CreateList(cell, 0);
-        list->SetItems(std::vector<ComboItem>(30, ComboItem{L"Row", L"", L'F', 0, true}));
-        testing_support::PumpMessages();
-        RecordingWindow::log.clear();
-    }
-    void TearDown() override {
-        RecordingWindow::onMessage = nullptr;
-        list.reset();
-        DestroyWindow(terminal);
-        BarTest::TearDown();
-    }
-    void Open() { list->DropDown(cell, RECT{0, 0, 200, 30}, 200, 100); }
-    bool Shown() const { return IsWindowVisible(list->m_hWnd) != FALSE; }
-    static POINT OnScreen(HWND hWnd, POINT pt) {
-        ClientToScreen(hWnd, &pt);
-        return pt;
-    }
-    RECT ListRect() const {
-        RECT rc = {};
-        GetWindowRect(list->m_hWnd, &rc);
-        return rc;
-    }
+namespace {
 
-    HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{100, 100, 700, 500});
-    HWND cell = RecordingWindow::Create(terminal, WS_CHILD | WS_VISIBLE, RECT{20, 20, 220, 50});
-    std::unique_ptr<TComboxList> list;
-};
+POINT OnScreen(HWND hWnd, POINT pt) {
+    ClientToScreen(hWnd, &pt);
+    return pt;
+}
+
+RECT WindowRect(HWND hWnd) {
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    return rc;
+}
+
+std::function<void()> Click(POINT screen) {
+    return [screen] { ClickAt(screen); };
+}
 
 // Activates a window of another thread, as when the user turns to another application.
 void ActivateAnotherApplication() {
     std::atomic<bool> done = false;
     std::thread other([&] {
-        const HWND hWnd =
-            CreateWindowExW(0, L"STATIC", L"another application", WS_POPUP | WS_VISIBLE, 800, 700, 100, 100,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        const HWND hWnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 800, 100, 100, 100,
+                                          nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(hWnd);
         DestroyWindow(hWnd);
         done = true;
     });
     // The other thread's activation waits on this thread's windows: pump meanwhile.
-    const bool bFinished = testing_support::PumpUntil([&] { return done.load(); }, 5000);
-    if (!bFinished) {
+    if (!testing_support::PumpUntil([&] { return done.load(); }, 5000)) {
         std::terminate(); // the other thread is stuck on this one; waiting would never end
     }
     other.join();
 }
 
-} // namespace
-
-TEST_F(DropDownUse, ClosesOnEscapeOnClicksOutsideAndOnTheCellAndNeverTakesTheFocus) {
-    // What closes the list, and which window the closing input still reaches.
-    const std::tuple<const char*, std::function<void()>, HWND, UINT> closers[] = {
-        {"Escape", [] { PressKey(VK_ESCAPE); }, nullptr, 0},
-        {"a click on the terminal",
-         [&] {
-             ClickAt(OnScreen(terminal, POINT{500, 300}));
-         },
-         terminal, WM_LBUTTONDOWN},
-        {"a click on its cell",
-         [&] {
-             ClickAt(OnScreen(cell, POINT{100, 15}));
-         },
-         nullptr, 0},
-        {"a right click on its cell",
-         [&] {
-             ClickAt(OnScreen(cell, POINT{100, 15}), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-         },
-         cell, WM_RBUTTONDOWN},
-        {"a click on its row",
-         [&] {
-             ClickAt(OnScreen(list->m_hWnd, POINT{30, 40}));
-         },
-         cell, TCM_SELCHANGED},
-        {"another application activated", &ActivateAnotherApplication, nullptr, 0},
-        // Messages made by hand rather than by the user: a queued one is held back as the
-        // user's is, a sent one cannot be.
-        {"Escape posted to the terminal",
-         [&] {
-             PostMessageW(terminal, WM_KEYDOWN, VK_ESCAPE, 1);
-             testing_support::PumpMessages();
-         },
-         nullptr, 0},
-        {"Escape sent to the terminal", [&] { SendMessageW(terminal, WM_KEYDOWN, VK_ESCAPE, 1); }, terminal,
-         WM_KEYDOWN},
-        {"a click sent to the terminal", [&] { SendMessageW(terminal, WM_LBUTTONDOWN, MK_LBUTTON, 0); },
-         terminal, WM_LBUTTONDOWN},
-        {"a click posted to its cell",
-         [&] {
-             SetCursorPos(OnScreen(cell, POINT{100, 15}).x, OnScreen(cell, POINT{100, 15}).y);
-             PostMessageW(cell, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 15));
-             testing_support::PumpMessages();
-         },
-         nullptr, 0},
-    };
-    for (const auto& [closer, close, hReached, uReached] : closers) {
+// The terminal, active and with the keyboard focus, holds a funds bar docked along its bottom
+// edge and a combo box with the rows "Yes" and "No" beside it.
+class DropDown : public testing_support::FundsTest {
+protected:
+    void SetUp() override {
+        FundsTest::SetUp();
+        MONITORINFO monitor = {sizeof(monitor), {}, {}, 0};
+        GetMonitorInfoW(MonitorFromWindow(terminal, MONITOR_DEFAULTTONEAREST), &monitor);
+        work = monitor.rcWork;
+        SetWindowPos(terminal, nullptr, work.left, work.bottom - 300, 1000, 300, SWP_NOZORDER);
+        ASSERT_NE(bar = OpenBar(900, 50), nullptr);
+        SetWindowLongPtrW(bar->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+        SetParent(bar->m_hWnd, terminal);
+        SetWindowPos(bar->m_hWnd, nullptr, 0, 250, 900, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        combo.Create(terminal);
+        SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, combo.m_nHeight, SWP_NOZORDER);
+        for (const wchar_t* name : {L"Yes", L"No"}) {
+            combo.m_vecItems.push_back(ComboItem{{}, {}, 0, 0, true});
+            lstrcpynW(combo.m_vecItems.back().name, name, 40);
+        }
+        UpdateWindow(bar->m_hWnd);
         SetForegroundWindow(terminal);
         SetFocus(terminal);
-        Open();
         testing_support::PumpMessages();
-        EXPECT_TRUE(Shown()) << closer;
-        EXPECT_EQ(GetForegroundWindow(), terminal) << closer;
-        EXPECT_EQ(GetFocus(), terminal) << closer;
-        RecordingWindow::log.clear();
-        close();
-        EXPECT_FALSE(Shown()) << closer;
-        // Only what closes the list is held back: no key, and no click on the cell.
-        for (const MSG& msg : RecordingWindow::log) {
-            const bool bInput = msg.message == WM_KEYDOWN || msg.message == WM_LBUTTONDOWN ||
-                                msg.message == WM_LBUTTONDBLCLK || msg.message == WM_RBUTTONDOWN ||
-                                msg.message == TCM_SELCHANGED;
-            EXPECT_TRUE(!bInput || (msg.hwnd == hReached && msg.message == uReached))
-                << closer << ": message " << msg.message << " reached " << msg.hwnd;
-        }
-        if (hReached) {
-            EXPECT_EQ(RecordingWindow::Count(hReached, uReached), 1) << closer;
-        }
     }
-    // Once closed, it holds nothing back.
-    SetForegroundWindow(terminal);
-    SetFocus(terminal);
-    testing_support::PumpMessages();
-    RecordingWindow::log.clear();
-    PressKey(VK_ESCAPE);
-    ClickAt(OnScreen(cell, POINT{100, 15}));
-    EXPECT_EQ(RecordingWindow::Count(terminal, WM_KEYDOWN), 1);
-    EXPECT_EQ(RecordingWindow::Count(cell, WM_LBUTTONDOWN), 1);
-}
+    void TearDown() override {
+        FundsTest::TearDown();
+        DestroyWindow(terminal);
+    }
 
-TEST_F(DropDownUse, OpensAboveWithoutRoomBelowAndStaysLeftOfTheWorkAreasRightEdge) {
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(terminal, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT work = monitor.rcWork;
-    Open();
-    const int w = ListRect().right - ListRect().left, h = ListRect().bottom - ListRect().top;
-    ASSERT_EQ(h, 230);
-    // Where the cell's top left corner is put on screen, and where the list must open then.
-    const std::tuple<const char*, POINT, POINT> places[] = {
-        {"room below", {300, 200}, {300, 230}},
-        {"at the bottom", {300, work.bottom - 100}, {300, work.bottom - 100 - h}},
-        {"at the right edge", {work.right - 50, 200}, {work.right - w, 230}},
-        {"at the bottom right", {work.right - 50, work.bottom - 30}, {work.right - w, work.bottom - 30 - h}},
+    HWND terminal =
+        testing_support::RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 0, 1000, 300});
+    RECT work = {};
+    TKestrovaWnd* bar = nullptr;
+    TCombox combo;
+};
+
+} // namespace
+
+TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickElsewhereKeepingTheFocus) {
+    combo.EnsureList();
+    const HWND account = bar->m_pAccountList->m_hWnd, currency = bar->m_pCurrencyList->m_hWnd,
+               comboList = combo.m_pList->m_hWnd;
+    // Each list's bottom left corner when it shows: no room below, so above its cell, the
+    // combo's over the box's first pixel row.
+    const POINT aboveAccount = OnScreen(bar->m_hWnd, POINT{bar->m_rcAccount.left, 0}),
+                aboveCurrency = OnScreen(bar->m_hWnd, POINT{bar->m_rcCurrency.left, 0}),
+                aboveCombo = OnScreen(combo.m_hWnd, POINT{0, 1});
+    // Clicks on one cell come a few pixels apart, so that the system makes no double click
+    // of them (on the bar, that opens the column dialog).
+    const auto cell = [&](const RECT& rc, int dx) {
+        return Click(OnScreen(bar->m_hWnd, {(rc.left + rc.right) / 2 + dx, 25}));
     };
-    for (const auto& [place, corner, expected] : places) {
-        SetWindowPos(terminal, nullptr, corner.x - 20, corner.y - 20, 600, 400,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        Open();
-        EXPECT_EQ(ListRect().left, expected.x) << place;
-        EXPECT_EQ(ListRect().top, expected.y) << place;
-        EXPECT_EQ(ListRect().right - ListRect().left, w) << place;
-        list->CloseUp();
+    const auto box = [&](int dx) { return Click(OnScreen(combo.m_hWnd, POINT{40 + dx, 10})); };
+    const auto escape = [] { testing_support::PressKey(VK_ESCAPE); };
+    const int row = bar->m_pAccountList->RowHeight();
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        HWND shown;
+        POINT corner;
+    } steps[] = {
+        {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
+        {"second click on it", cell(bar->m_rcAccount, 8), nullptr, {}},
+        {"third click on it", cell(bar->m_rcAccount, 0), account, aboveAccount},
+        {"Escape", escape, nullptr, {}},
+        {"click on the currency cell", cell(bar->m_rcCurrency, 0), currency, aboveCurrency},
+        {"click on the account cell", cell(bar->m_rcAccount, 8), account, aboveAccount},
+        {"click on the bar's other cells", Click(OnScreen(bar->m_hWnd, {800, 25})), nullptr, {}},
+        {"click on the combo box", box(0), comboList, aboveCombo},
+        {"second click on it", box(8), nullptr, {}},
+        {"third click on it", box(0), comboList, aboveCombo},
+        {"Escape", escape, nullptr, {}},
+        {"click on the currency cell", cell(bar->m_rcCurrency, 8), currency, aboveCurrency},
+        {"click on the combo box", box(8), comboList, aboveCombo},
+        {"click on the terminal", Click(OnScreen(terminal, {500, 100})), nullptr, {}},
+        {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
+        {"another application activated", &ActivateAnotherApplication, nullptr, {}},
+        {"click on the combo box", box(0), comboList, aboveCombo},
+        {"click on the bar", Click(OnScreen(bar->m_hWnd, {800, 25})), nullptr, {}},
+        {"click on the account cell", cell(bar->m_rcAccount, 8), account, aboveAccount},
+        {"click on its third row, 1003",
+         [&] {
+             ClickAt(OnScreen(account, {20, 2 * row + row / 2}));
+         },
+         nullptr,
+         {}},
+        {"click on the combo box", box(8), comboList, aboveCombo},
+        {"click on its second row",
+         [&] {
+             ClickAt(OnScreen(comboList, {20, row + row / 2}));
+         },
+         nullptr,
+         {}},
+    };
+    for (const auto& [step, act, shown, corner] : steps) {
+        act();
+        for (HWND list : {account, currency, comboList}) {
+            EXPECT_EQ(IsWindowVisible(list) != FALSE, list == shown) << step;
+        }
+        EXPECT_TRUE(GetForegroundWindow() == terminal && GetFocus() == terminal) << step;
+        const RECT rc = shown ? WindowRect(shown) : RECT{};
+        EXPECT_TRUE(!shown || (rc.left == corner.x && rc.bottom == corner.y)) << step;
     }
+    testing_support::PumpMessages();
+    EXPECT_STREQ(bar->m_szAccount, "1003");
+    EXPECT_STREQ(combo.GetText(), L"No");
 }
 
-TEST_F(DropDownUse, EveryRowIsReachableWithTallRowsAndTheThumbScrollsAsItIsDragged) {
+namespace {
+
+int g_nFirstWhileDragging;
+TComboxList* g_pDragged;
+
+} // namespace
+
+TEST_F(DropDown, ListsStayOnTheWorkAreaEveryRowIsReachableAndTheThumbScrolls) {
+    // The account list with rows R0, R1, ... that are taller than the plain face's.
+    TComboxList& list = *bar->m_pAccountList;
     FontHandle tall(CreateFontW(18, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"));
-    list->m_hFont = tall.get();
-    const int row = list->RowHeight();
+    list.m_hFont = tall.get();
+    const int row = list.RowHeight(), page = 230 / row;
     ASSERT_EQ(row, 28);
-    // Rows that fit whole are the page: the last rows come into view at the end of the range.
-    for (const int rows : {9, 12, 30}) {
-        list->SetItems(std::vector<ComboItem>(std::size_t(rows), ComboItem{L"Row", L"", L'F', 0, true}));
-        Open();
-        EXPECT_EQ(list->PageRows(), 230 / row);
-        for (int page = 0; page < 10; ++page) {
-            SendMessageW(list->m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+    const auto setRows = [&](int count) {
+        std::vector<ComboItem> rows(std::size_t(count), ComboItem{{}, {}, 0, 0, true});
+        for (int i = 0; i < count; ++i) {
+            lstrcpynW(rows[std::size_t(i)].name, (L"R" + std::to_wstring(i)).c_str(), 40);
         }
-        EXPECT_EQ(list->FirstVisibleRow(), rows - 230 / row) << rows;
-        std::vector<LPARAM> told;
-        RecordingWindow::onMessage = [&](const MSG& msg) {
-            if (msg.message == TCM_SELCHANGED) {
-                told.push_back(msg.lParam);
-            }
-        };
-        ClickAt(OnScreen(list->m_hWnd, POINT{30, (230 / row - 1) * row + row / 2}));
-        EXPECT_EQ(told, std::vector<LPARAM>{rows - 1}) << rows;
-        RecordingWindow::onMessage = nullptr;
+        list.SetItems(rows);
+    };
+    const auto open = [&](const RECT& anchor) { list.DropDown(terminal, anchor, 200, 100); };
+    setRows(30);
+    open(RECT{20, 20, 220, 50});
+    const int w = WindowRect(list.m_hWnd).right - WindowRect(list.m_hWnd).left;
+    ASSERT_EQ(WindowRect(list.m_hWnd).bottom - WindowRect(list.m_hWnd).top, 230);
+    // Anchors in the terminal's client area, and where the list's top left corner goes.
+    const int top = work.bottom - 300, right = work.right - work.left - 50;
+    const std::tuple<const char*, RECT, POINT> places[] = {
+        {"room below", {20, 20, 220, 50}, {work.left + 20, top + 50}},
+        {"at the bottom", {20, 260, 220, 290}, {work.left + 20, top + 260 - 230}},
+        {"at the right edge", {right, 20, right + 200, 50}, {work.right - w, top + 50}},
+    };
+    for (const auto& [place, anchor, corner] : places) {
+        open(anchor);
+        const RECT rc = WindowRect(list.m_hWnd);
+        EXPECT_TRUE(rc.left == corner.x && rc.top == corner.y && rc.right - rc.left == w) << place;
     }
 
-    // New rows for an open list of the same size: the range follows them, and a new opening
+    // The rows that fit whole are the page: the last row comes into view at the end of the
+    // range, and a click there chooses it.
+    for (const int count : {9, 30}) {
+        setRows(count);
+        open(RECT{20, 20, 220, 50});
+        for (int i = 0; i < 10; ++i) {
+            SendMessageW(list.m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+        }
+        EXPECT_EQ(list.FirstVisibleRow(), count - page) << count;
+        ClickAt(OnScreen(list.m_hWnd, POINT{30, (page - 1) * row + row / 2}));
+        EXPECT_EQ(bar->m_szAccount, "R" + std::to_string(count - 1));
+    }
+
+    // New rows for an open list of the same size: the range follows them; a new opening
     // starts from the top.
-    Open();
-    SendMessageW(list->m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
-    const RECT before = ListRect();
-    list->SetItems(std::vector<ComboItem>(40, ComboItem{L"Row", L"", L'F', 0, true}));
-    const RECT after = ListRect();
-    EXPECT_TRUE(EqualRect(&before, &after));
-    SCROLLINFO si = {};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE;
-    GetScrollInfo(list->m_hWnd, SB_VERT, &si);
-    EXPECT_EQ(si.nMax, 39);
-    SendMessageW(list->m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
-    Open();
-    EXPECT_EQ(list->FirstVisibleRow(), 0);
+    open(RECT{20, 20, 220, 50});
+    SendMessageW(list.m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+    const RECT before = WindowRect(list.m_hWnd);
+    setRows(40);
+    const RECT rc = WindowRect(list.m_hWnd);
+    SCROLLINFO si = {sizeof(si), SIF_RANGE, 0, 0, 0, 0, 0};
+    GetScrollInfo(list.m_hWnd, SB_VERT, &si);
+    EXPECT_TRUE(EqualRect(&before, &rc) && si.nMax == 39);
+    open(RECT{20, 20, 220, 50});
+    EXPECT_EQ(list.FirstVisibleRow(), 0);
 
     // The thumb, pressed and dragged down: the rows follow before it is let go.
-    const RECT rc = ListRect();
     const int x = rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2,
               y = rc.top + GetSystemMetrics(SM_CYVSCROLL) + 3;
-    static int s_nFirstWhileDragging;
-    static TComboxList* s_pList;
-    s_nFirstWhileDragging = -1;
-    s_pList = list.get();
+    g_nFirstWhileDragging = -1;
+    g_pDragged = &list;
     SetCursorPos(x, y);
     testing_support::SendMouse(MOUSEEVENTF_LEFTDOWN);
     SetCursorPos(x, y + 90);
     testing_support::SendMouse(MOUSEEVENTF_MOVE);
     // Runs inside the scroll bar's own loop, which lasts until the button is released.
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (s_nFirstWhileDragging < 0) {
-            s_nFirstWhileDragging = s_pList->FirstVisibleRow();
+        if (g_nFirstWhileDragging < 0) {
+            g_nFirstWhileDragging = g_pDragged->FirstVisibleRow();
             testing_support::SendMouse(MOUSEEVENTF_LEFTUP);
         }
     });
-    testing_support::PumpUntil([] { return s_nFirstWhileDragging >= 0; }, 3000);
+    testing_support::PumpUntil([] { return g_nFirstWhileDragging >= 0; }, 3000);
     KillTimer(nullptr, timer);
     testing_support::PumpMessages();
-    EXPECT_GT(s_nFirstWhileDragging, 5);
-    EXPECT_EQ(list->FirstVisibleRow(), s_nFirstWhileDragging);
-    EXPECT_TRUE(Shown());
-}
-
-TEST_F(DropDownUse, ComboListOpensAboveAtTheBottomClosesLikeAnyAndLeavesTheFocus) {
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(terminal, MONITOR_DEFAULTTONEAREST), &monitor);
-    SetWindowPos(terminal, nullptr, 100, monitor.rcWork.bottom - 100, 600, 100, SWP_NOZORDER);
-    TCombox combo;
-    combo.Create(terminal);
-    SetWindowPos(combo.m_hWnd, nullptr, 40, 60, 80, combo.m_nHeight, SWP_NOZORDER);
-    for (const wchar_t* name : {L"Yes", L"No"}) {
-        combo.m_vecItems.push_back(ComboItem{});
-        lstrcpynW(combo.m_vecItems.back().name, name, 40);
-        combo.m_vecItems.back().checked = true;
-    }
-    combo.EnsureList();
-    combo.m_pList->SetItems(combo.m_vecItems);
-    SetForegroundWindow(terminal);
-    SetFocus(terminal);
-    const POINT centre = OnScreen(combo.m_hWnd, POINT{40, 10});
-    const RECT box = {centre.x - 40, centre.y - 10, centre.x + 40, centre.y + 10};
-    const HWND hList = combo.m_pList->m_hWnd;
-    // Whether the list shows after each step.
-    const std::tuple<const char*, std::function<void()>, bool> steps[] = {
-        {"click", [&] { ClickAt(centre); }, true},
-        {"second click",
-         [&] {
-             ClickAt(POINT{centre.x + 8, centre.y});
-         },
-         false},
-        {"click again",
-         [&] {
-             ClickAt(POINT{centre.x + 8, centre.y});
-         },
-         true},
-        {"Escape", [] { PressKey(VK_ESCAPE); }, false},
-        {"click", [&] { ClickAt(centre); }, true},
-        {"click on the window around it",
-         [&] {
-             ClickAt(OnScreen(terminal, POINT{400, 50}));
-         },
-         false},
-        {"click",
-         [&] {
-             ClickAt(POINT{centre.x - 8, centre.y});
-         },
-         true},
-        {"click on the second row",
-         [&] {
-             ClickAt(OnScreen(hList, POINT{10, combo.m_pList->RowHeight() + 5}));
-         },
-         false},
-    };
-    for (const auto& [step, act, shown] : steps) {
-        act();
-        EXPECT_EQ(IsWindowVisible(hList) != FALSE, shown) << step;
-        EXPECT_EQ(GetForegroundWindow(), terminal) << step;
-        EXPECT_EQ(GetFocus(), terminal) << step;
-        if (shown) {
-            // Above the box, over its first pixel row.
-            RECT list = {};
-            GetWindowRect(hList, &list);
-            EXPECT_TRUE(list.left == box.left && list.bottom == box.top + 1) << step;
-        }
-    }
-    testing_support::PumpMessages();
-    EXPECT_STREQ(combo.GetText(), L"No");
+    EXPECT_GT(g_nFirstWhileDragging, 5);
+    EXPECT_EQ(list.FirstVisibleRow(), g_nFirstWhileDragging);
+    EXPECT_TRUE(IsWindowVisible(list.m_hWnd));
 }
