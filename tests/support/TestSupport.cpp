@@ -65,6 +65,14 @@ int Canvas::Count(const RECT& rc, COLORREF colour, bool other) const {
     return count;
 }
 
+std::vector<COLORREF> Canvas::Pixels() const {
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < m_width * m_height; ++i) {
+        pixels.push_back(Pixel(i % m_width, i / m_width));
+    }
+    return pixels;
+}
+
 void CaptureWindow(HWND hWnd, Canvas& canvas) {
     WindowDC source(hWnd);
     BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), source.get(), 0, 0, SRCCOPY);
@@ -74,14 +82,6 @@ std::string ExeDirA() {
     char path[MAX_PATH + 1] = {};
     const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return file.substr(0, file.find_last_of('\\') + 1);
-}
-
-std::wstring Wide(const std::string& utf8) {
-    // A UTF-8 text has at least as many bytes as its UTF-16 form has units.
-    std::wstring out(utf8.size(), L'\0');
-    out.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], static_cast<int>(out.size()))));
-    return out;
 }
 
 static void ClearFolder(const std::string& dir) {

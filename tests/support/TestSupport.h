@@ -52,6 +52,7 @@ public:
     // Pixels of the canvas inside the rectangle of colour, or with other of any other colour.
     int Count(const RECT& rc, COLORREF colour, bool other = false) const;
     int CountOther(const RECT& rc, COLORREF colour) const { return Count(rc, colour, true); }
+    std::vector<COLORREF> Pixels() const;
 
 private:
     int m_width, m_height;
@@ -69,8 +70,6 @@ inline std::wstring ExeDir() {
     return host::ExeDirectory();
 }
 std::string ExeDirA();
-
-std::wstring Wide(const std::string& utf8);
 
 // The "config" folder of the running program, emptied and made on construction and removed on
 // destruction; Write puts one of its files there.

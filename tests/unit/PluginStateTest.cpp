@@ -1,4 +1,4 @@
-// The plug-in's process-wide state seen from inside: shared fonts, the bars' lists and the
+// The plug-in's process-wide state seen from inside: shared fonts, the bars' handles and the
 // announced account number up to the free, the shared state across threads and the record
 // container. Each suite runs in a process of its own.
 #include "plugin/entry/Exports.h"
@@ -8,16 +8,10 @@
 #include "support/PluginHarness.h"
 
 #include <atomic>
-#include <set>
 #include <thread>
 #include <tuple>
 
 namespace {
-
-int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM families) {
-    reinterpret_cast<std::set<std::wstring>*>(families)->insert(font->lfFaceName);
-    return 1;
-}
 
 // "Face height weight", and "odd" when any other attribute is not that of the shared fonts.
 std::wstring Describe(HFONT font) {
@@ -33,28 +27,10 @@ std::wstring Describe(HFONT font) {
 
 } // namespace
 
-// Round after round: loaded in a language, bars opened, account numbers announced, freed.
 TEST(PluginStateLifetime, FontsFollowTheLanguageAccountNumbersReachTheBarsAndTheFreeReleasesAll) {
-    std::set<std::wstring> families;
-    LOGFONTW any = {0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, {}};
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &any, &AddFamily, reinterpret_cast<LPARAM>(&families), 0);
-    ReleaseDC(nullptr, screen);
-    const bool calibri = families.count(L"Calibri") != 0;
-    ASSERT_EQ(calibri, testing_support::CalibriExpected()) << "the prefix has the other face branch";
-    EXPECT_EQ(IsFontInstalled(L"Calibri"), calibri);
-    EXPECT_TRUE(IsFontInstalled(families.rbegin()->c_str()));
-    // source, key, value, and the number then held: null when it is no announcement.
-    const std::tuple<const char*, const char*, const char*, const char*> messages[] = {
-        {"MouseOrder", "UserNo_Update", "UserNo=1001", "1001"},
-        {"KeyboardOrder", "UserNo_Update", "1002", "1002"},
-        {"MouseOrder", "UserNo_Update", "a=b=c", "b=c"},
-        {"KeyboardOrder", "UserNo_Update", "UserNo=", ""},
-        {"mouseOrder", "UserNo_Update", "9", nullptr},
-        {"MouseOrder ", "UserNo_Update", "9", nullptr},
-        {"MouseOrder", "UserNo_update", "9", nullptr},
-        {"KeyboardOrder", "UserNo", "9", nullptr}};
-
+    const bool calibri = testing_support::CalibriExpected();
+    ASSERT_EQ(IsFontInstalled(L"Calibri"), calibri) << "the prefix has the other face branch";
+    // Language given, language stored, and whether the Chinese face is used.
     const std::tuple<int, int, bool> languages[] = {
         {0, 2052, false}, {2052, 2052, true}, {1028, 1028, true}, {1033, 1033, false}, {1041, 1041, false}};
     for (const auto& [language, stored, songTi] : languages) {
@@ -66,24 +42,13 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAccountNumbersReachTheBarsAndThe
         EXPECT_EQ(Describe(g_hValueFont.get()), face + (big ? L" 25 700" : L" 20 700"));
         EXPECT_EQ(Describe(g_hTextFont.get()), face + (big ? L" 18 0" : L" 13 0"));
         EXPECT_EQ(Describe(g_hCaptionFont.get()), face + (big ? L" 20 0" : L" 16 0"));
-
         host::TestHost host;
         OnPluginInit(host.PluginManager());
-        if (language == 0) { // the first round: before the process's first bar, not written
+        if (language == 0) { // before the process's first bar, an announcement is not kept
             OnHostMessage(0, 0, "MouseOrder", "UserNo_Update", "1001");
             EXPECT_EQ(g_strUserNo.Get(), "");
         }
-        const std::vector<HWND> bars = {host.OpenWindow(), host.OpenWindow()};
-        for (const auto& [source, key, value, userNo] : messages) {
-            SCOPED_TRACE(std::string(source) + "|" + key + "|" + value);
-            g_strUserNo.Set("before");
-            host.SendHostMessage(1, source, key, value); // through the second bar
-            EXPECT_EQ(g_strUserNo.Get(), userNo ? userNo : "before");
-            EXPECT_EQ(testing_support::TakeBarMessages(),
-                      userNo ? testing_support::OnceToEach(bars, FBM_USERNOUPDATE, 0)
-                             : testing_support::Posted{});
-        }
-
+        host.OpenWindow();
         const HGDIOBJ shared[] = {g_hValueFont.get(), g_hTextFont.get(), g_hCaptionFont.get(),
                                   g_hBorderBrush.get(), g_hBackBrush.get()};
         OnPluginFree();
@@ -93,9 +58,35 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAccountNumbersReachTheBarsAndThe
         WNDCLASSW wc = {};
         EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), L"TKestrovaWnd", &wc))
             << "class left registered";
-        OnHostMessage(0, 0, "KeyboardOrder", "UserNo_Update", "3002"); // still written with every bar gone
-        EXPECT_EQ(g_strUserNo.Get(), "3002");
     }
+
+    // Source, key, value, and the number then held: null when it is no announcement, which
+    // then reaches no bar.
+    const std::tuple<const char*, const char*, const char*, const char*> messages[] = {
+        {"MouseOrder", "UserNo_Update", "UserNo=1001", "1001"},
+        {"KeyboardOrder", "UserNo_Update", "1002", "1002"},
+        {"MouseOrder", "UserNo_Update", "a=b=c", "b=c"},
+        {"KeyboardOrder", "UserNo_Update", "UserNo=", ""},
+        {"mouseOrder", "UserNo_Update", "9", nullptr},
+        {"MouseOrder ", "UserNo_Update", "9", nullptr},
+        {"MouseOrder", "UserNo_update", "9", nullptr},
+        {"KeyboardOrder", "UserNo", "9", nullptr}};
+    OnPluginLoad(1033);
+    host::TestHost host;
+    OnPluginInit(host.PluginManager());
+    const std::vector<HWND> bars = {host.OpenWindow(), host.OpenWindow()};
+    for (const auto& [source, key, value, userNo] : messages) {
+        SCOPED_TRACE(std::string(source) + "|" + key + "|" + value);
+        g_strUserNo.Set("before");
+        host.SendHostMessage(1, source, key, value);
+        EXPECT_EQ(g_strUserNo.Get(), userNo ? userNo : "before");
+        EXPECT_EQ(testing_support::TakeBarMessages(),
+                  userNo ? testing_support::OnceToEach(bars, FBM_USERNOUPDATE, 0)
+                         : testing_support::Posted{});
+    }
+    OnPluginFree();
+    OnHostMessage(0, 0, "KeyboardOrder", "UserNo_Update", "3002"); // still kept with every bar gone
+    EXPECT_EQ(g_strUserNo.Get(), "3002");
 }
 
 // Host callbacks read the bar handles and the account number on threads of the host's own,
@@ -146,7 +137,10 @@ TEST(PluginStateContainer, TheHostAddsRemovesAndReadsThroughTheTable) {
     EXPECT_TRUE(list.Contains(&r[0]));
     Remove(table, &r[0]);
     EXPECT_FALSE(list.Contains(&r[0]));
+    EXPECT_EQ(Count(table), 2);
     EXPECT_EQ(At(table, 1), &r[2]);
     EXPECT_EQ(At(table, 2), nullptr);
     EXPECT_EQ(At(table, 0xFFFFFFFFu), nullptr);
+    Clear(table);
+    EXPECT_TRUE(list.Items().empty() && !list.Contains(&r[1]));
 }

