@@ -2,7 +2,6 @@
 // White-box harness of the funds bar: the plug-in's library linked in, started with a test
 // host, with the "config" folder beside the test program emptied before and after.
 #include "fundsbar/KestrovaWnd.h"
-#include "host/TestHost.h"
 #include "plugin/entry/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/SharedDrawing.h"
@@ -13,10 +12,9 @@ namespace testing_support {
 
 class BarTest : public ::testing::Test {
 protected:
-    explicit BarTest(int language = 1033) : m_language(language) {}
     void SetUp() override {
         ASSERT_EQ(IsFontInstalled(L"Calibri"), CalibriExpected()) << "the prefix has the other face branch";
-        OnPluginLoad(m_language);
+        OnPluginLoad(1033);
         OnPluginInit(host.PluginManager());
     }
     void TearDown() override {
@@ -39,7 +37,6 @@ protected:
 
     host::TestHost host;
     ConfigFolder config;
-    int m_language;
 };
 
 // Accounts 1001 (key K1) to 1003; funds of 1001 in CNY and Base, of 1002 in USD and Base.
@@ -53,13 +50,10 @@ protected:
             host.currencies.push_back(host.store.MakeCurrency(code));
         }
         using host::Funds;
-        base1 = host.store.MakeFunds("1001", "Base",
-                                     {{Funds::Balance, 1234.5},
-                                      {Funds::Value, 2000.0},
-                                      {Funds::ExchangeFee, -3.25},
-                                      {Funds::NetPnl, 10.0},
-                                      {Funds::PnlRate, 0.1234},
-                                      {Funds::RiskRate, 0.1234}});
+        // clang-format off
+        base1 = host.store.MakeFunds("1001", "Base", {{Funds::Balance, 1234.5}, {Funds::Value, 2000.0},
+            {Funds::ExchangeFee, -3.25}, {Funds::NetPnl, 10.0}, {Funds::PnlRate, 0.1234}, {Funds::RiskRate, 0.1234}});
+        // clang-format on
         host.funds = {cny1 = Record("1001", "CNY"), base1, usd2 = Record("1002", "USD"),
                       base2 = Record("1002", "Base")};
     }

@@ -5,12 +5,9 @@
 #include "toolkit/GdiHandle.h"
 
 #include <atomic>
-#include <cstdint>
 #include <fstream>
 #include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace testing_support {
 
@@ -70,8 +67,7 @@ public:
     Canvas(int width, int height) : m_width(width), m_height(height) {
         const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
                                  {}};
-        m_bitmap.reset(
-            CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0));
+        m_bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0));
         SelectObject(m_dc.get(), m_bitmap.get());
     }
 
@@ -82,7 +78,7 @@ public:
     COLORREF Pixel(int x, int y) const {
         GdiFlush();
         const bool inside = x >= 0 && y >= 0 && x < m_width && y < m_height;
-        const COLORREF bgr = inside ? m_bits[y * m_width + x] : 0;
+        const COLORREF bgr = inside ? Bits()[y * m_width + x] : 0;
         return inside ? RGB(GetBValue(bgr), GetGValue(bgr), GetRValue(bgr)) : CLR_INVALID;
     }
     void Fill(COLORREF colour) { FillSolid(m_dc.get(), RECT{0, 0, m_width, m_height}, colour); }
@@ -98,12 +94,13 @@ public:
     int CountOther(const RECT& rc, COLORREF colour) const { return Count(rc, colour, true); }
     // Every pixel, row after row, as the canvas holds it (0x00RRGGBB).
     std::vector<COLORREF> Pixels() const {
-        return (GdiFlush(), std::vector<COLORREF>(m_bits, m_bits + m_width * m_height));
+        return (GdiFlush(), std::vector<COLORREF>(Bits(), Bits() + m_width * m_height));
     }
 
 private:
+    const DWORD* Bits() const { return static_cast<const DWORD*>(m_bits); }
     int m_width, m_height;
-    std::uint32_t* m_bits = nullptr;
+    void* m_bits = nullptr;
     // The context goes first, so that the bitmap selected into it can go.
     BitmapHandle m_bitmap;
     MemoryDCHandle m_dc{CreateCompatibleDC(nullptr)};
@@ -139,12 +136,10 @@ struct ConfigFolder {
     std::vector<std::string> LayoutLines() const {
         const std::string path = dir + "Kestrova.Show.pub";
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-        std::vector<char> section(64 * 1024);
-        const DWORD size =
-            GetPrivateProfileSectionA("Kestrova", section.data(), DWORD(section.size()), path.c_str());
+        std::vector<char> section(64 * 1024); // as many lines as there are, and two terminators
+        GetPrivateProfileSectionA("Kestrova", section.data(), DWORD(section.size()), path.c_str());
         std::vector<std::string> lines;
-        for (const char* line = section.data(); line < section.data() + size && *line;
-             line += lines.back().size() + 1) {
+        for (const char* line = section.data(); *line; line += lines.back().size() + 1) {
             lines.emplace_back(line);
         }
         return lines;

@@ -7,11 +7,6 @@
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 
-#include <atomic>
-#include <exception>
-#include <functional>
-#include <thread>
-
 using testing_support::ClickAt;
 
 namespace {
@@ -45,14 +40,13 @@ void ActivateAnotherApplication() {
 }
 
 // The terminal, active and with the keyboard focus, holds a funds bar docked along its bottom
-// edge and, beside it at the right edge of the work area, a combo box whose rows are wider.
+// edge and, beside it at the right edge of the work area, a combo box whose list is wider than
+// the room to its right.
 class DropDown : public testing_support::FundsTest {
 protected:
     void SetUp() override {
         FundsTest::SetUp();
-        MONITORINFO monitor = {sizeof(monitor), {}, {}, 0};
-        GetMonitorInfoW(MonitorFromWindow(terminal, MONITOR_DEFAULTTONEAREST), &monitor);
-        work = monitor.rcWork;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         SetWindowPos(terminal, nullptr, work.right - 1000, work.bottom - 300, 1000, 300, SWP_NOZORDER);
         ASSERT_NE(bar = OpenBar(900, 50), nullptr);
         SetWindowLongPtrW(bar->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
@@ -62,7 +56,6 @@ protected:
         SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, combo.m_nHeight, SWP_NOZORDER);
         combo.m_vecItems.assign(2, ComboItem{L"Yes", {}, 0, 0, true});
         lstrcpynW(combo.m_vecItems[1].name, L"No, not even once", 40);
-        UpdateWindow(bar->m_hWnd);
         SetForegroundWindow(terminal);
         SetFocus(terminal);
         testing_support::PumpMessages();
@@ -97,29 +90,21 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
     const POINT aboveAccount = OnScreen(bar->m_hWnd, {bar->m_rcAccount.left, 0}),
                 aboveCurrency = OnScreen(bar->m_hWnd, {bar->m_rcCurrency.left, 0}),
                 aboveCombo = OnScreen(combo.m_hWnd, {0, 1});
-    const struct {
-        const char* step;
-        std::function<void()> act;
-        HWND shown;
-        POINT corner;
-    } steps[] = {
+    const std::tuple<const char*, std::function<void()>, HWND, POINT> steps[] = {
         {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
         {"second click on it", cell(bar->m_rcAccount, 8), nullptr, {}},
-        {"third click on it", cell(bar->m_rcAccount, 0), account, aboveAccount},
-        {"Escape", escape, nullptr, {}},
         {"click on the currency cell", cell(bar->m_rcCurrency, 0), currency, aboveCurrency},
+        {"Escape", escape, nullptr, {}},
+        {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
         {"click on the bar's other cells", click(bar->m_hWnd, {800, 25}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {40, 10}), comboList, aboveCombo},
         {"second click on it", click(combo.m_hWnd, {48, 10}), nullptr, {}},
-        {"third click on it", click(combo.m_hWnd, {40, 10}), comboList, aboveCombo},
-        {"Escape", escape, nullptr, {}},
-        {"click on the account cell", cell(bar->m_rcAccount, 8), account, aboveAccount},
-        {"click on the combo box", click(combo.m_hWnd, {48, 10}), comboList, aboveCombo},
-        {"click on the terminal", click(terminal, {500, 100}), nullptr, {}},
-        {"click on the currency cell", cell(bar->m_rcCurrency, 8), currency, aboveCurrency},
-        {"another application activated", &ActivateAnotherApplication, nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {40, 10}), comboList, aboveCombo},
-        {"click on the bar", click(bar->m_hWnd, {800, 25}), nullptr, {}},
+        {"Escape", escape, nullptr, {}},
+        {"click on the currency cell", cell(bar->m_rcCurrency, 8), currency, aboveCurrency},
+        {"click on the terminal", click(terminal, {500, 100}), nullptr, {}},
+        {"click on the combo box", click(combo.m_hWnd, {48, 10}), comboList, aboveCombo},
+        {"another application activated", &ActivateAnotherApplication, nullptr, {}},
     };
     for (const auto& [step, act, shown, corner] : steps) {
         act();
@@ -132,8 +117,6 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
                                (rc.left == corner.x || rc.right == work.right)))
             << step;
     }
-    EXPECT_GT(WindowRect(combo.m_hWnd).left + WindowRect(comboList).right - WindowRect(comboList).left,
-              work.right);
 }
 
 TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
@@ -153,7 +136,6 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
     // The last row comes into view at the end of the range, and a click there chooses it.
     for (const int count : {12, 30}) {
         open(count);
-        EXPECT_EQ(WindowRect(list.m_hWnd).top, OnScreen(terminal, {0, 50}).y);
         for (int i = 0; i < 10; ++i) {
             SendMessageW(list.m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
         }
@@ -177,9 +159,11 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
     // inside the scroll bar's own loop, which lasts until the button is released, sees.
     static int s_nWhileDragging;
     s_nWhileDragging = -1;
-    SetCursorPos(rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, rc.top + GetSystemMetrics(SM_CYVSCROLL) + 3);
+    const int x = rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2,
+              y = rc.top + GetSystemMetrics(SM_CYVSCROLL) + 3;
+    SetCursorPos(x, y);
     testing_support::SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SetCursorPos(rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, rc.top + GetSystemMetrics(SM_CYVSCROLL) + 93);
+    SetCursorPos(x, y + 90);
     testing_support::SendMouse(MOUSEEVENTF_MOVE);
     SetTimer(list.m_hWnd, 1, 100, [](HWND hWnd, UINT, UINT_PTR, DWORD) {
         s_nWhileDragging = static_cast<TComboxList*>(TIxFrm::FromHandle(hWnd))->FirstVisibleRow();
