@@ -21,13 +21,11 @@ inline void PumpMessages() {
 
 // Pumps until the condition holds or the time runs out; returns the condition.
 inline bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 3000) {
-    for (const DWORD start = GetTickCount(); !condition(); Sleep(1)) {
-        if (GetTickCount() - start >= milliseconds) {
-            return condition();
-        }
+    for (const DWORD start = GetTickCount(); !condition() && GetTickCount() - start < milliseconds;
+         Sleep(1)) {
         PumpMessages();
     }
-    return true;
+    return condition();
 }
 
 inline void PumpFor(DWORD milliseconds) {

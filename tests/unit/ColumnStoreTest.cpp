@@ -32,7 +32,7 @@ struct ColumnStore : ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(kDir); }
 };
 
-TEST_F(ColumnStore, ValuesAndIgnoreListsAreReadAsAtoiReadsThemAndOnlyAWholeLayoutIsLoaded) {
+TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSavedWholeOrNotAtAll) {
     // Prepared as a hidden column 31: what a value does not supply stays so.
     // clang-format off
     const std::pair<const char*, const char*> values[] = {{"12|0|1", "12|0|1"}, {"7", "31|0|1"}, {"5|1", "5|0|1"},
@@ -70,17 +70,16 @@ TEST_F(ColumnStore, ValuesAndIgnoreListsAreReadAsAtoiReadsThemAndOnlyAWholeLayou
         Write("Kestrova.Show.pub", text);
         EXPECT_EQ(Loaded(), "refused") << damage;
     }
-}
 
-TEST_F(ColumnStore, SaveReplacesTheLayoutWholeOrNotAtAll) {
+    // A save replaces the layout whole, keeping the keys past a shorter list.
     ASSERT_TRUE(SaveColumnSettings("Kestrova", SampleLayout(11)));
     EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(11)));
-    // A shorter list keeps the keys past it.
     std::vector<ColumnSetting> expected = SampleLayout(11);
     std::rotate(expected.begin(), expected.begin() + 1, expected.begin() + 10);
     ASSERT_TRUE(SaveColumnSettings("Kestrova", {expected.begin(), expected.begin() + 10}));
     EXPECT_EQ(Loaded(), LayoutIni(expected));
     // Without its folder, nothing is saved.
+    DeleteFileA((kDir + "Kestrova.Ignore.pub").c_str());
     ASSERT_TRUE(DeleteFileA(kLayoutFile.c_str()) && RemoveDirectoryA(kDir.c_str()))
         << "a copy was left behind";
     EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(3)));

@@ -63,26 +63,26 @@ std::vector<int> ExpectCells(const Canvas& canvas, const Texts& titles, const Te
                              const char* what) {
     std::vector<int> edges = {0};
     for (std::size_t i = 0; i < titles.size(); ++i) {
+        SCOPED_TRACE(std::string(what) + ", cell " + std::to_string(i));
         const int x = edges.back(), title = Width(g_hTextFont.get(), titles[i]) + (i < marked ? 19 : 0);
         edges.push_back(x + 20 + std::max(title, Width(g_hValueFont.get(), values[i])));
         const RECT rc = {x + 1, 0, edges.back(), 50};
-        EXPECT_TRUE(canvas.Count({x, 0, x + 1, 50}, kSeparator) == (i || firstSeparator ? 40 : 0) &&
-                    canvas.Count({x, 5, x + 1, 45}, kSeparator) == (i || firstSeparator ? 40 : 0))
-            << what << ": separator " << i;
-        EXPECT_TRUE(SitsCentred(canvas, rc, kTitle, g_hTextFont.get(), titles[i], 0))
-            << what << ": title " << i;
+        const int separator = i || firstSeparator ? 40 : 0;
+        EXPECT_TRUE(canvas.Count({x, 0, x + 1, 50}, kSeparator) == separator &&
+                    canvas.Count({x, 5, x + 1, 45}, kSeparator) == separator);
+        EXPECT_TRUE(SitsCentred(canvas, rc, kTitle, g_hTextFont.get(), titles[i], 0));
         EXPECT_TRUE(
-            SitsCentred(canvas, rc, i == coloured ? kColoured : kPlain, g_hValueFont.get(), values[i], 20))
-            << what << ": value " << i;
+            SitsCentred(canvas, rc, i == coloured ? kColoured : kPlain, g_hValueFont.get(), values[i], 20));
         // Two strokes meeting 15 pixels down, ending 3 pixels short of the cell's margin.
-        const bool mark = canvas.Pixel(rc.right - 12, 12) == kSeparator &&
-                          canvas.Pixel(rc.right - 9, 15) == kSeparator &&
-                          canvas.Pixel(rc.right - 6, 12) == kSeparator;
-        EXPECT_EQ(mark, i < marked) << what << ": drop mark " << i;
+        EXPECT_EQ(canvas.Pixel(rc.right - 12, 12) == kSeparator &&
+                      canvas.Pixel(rc.right - 9, 15) == kSeparator &&
+                      canvas.Pixel(rc.right - 6, 12) == kSeparator,
+                  i < marked);
     }
     // Below the drop marks, separators and nothing else of their colour.
-    const int separators = int(titles.size()) - (firstSeparator ? 0 : 1);
-    EXPECT_EQ(canvas.Count({0, 20, canvas.width(), 50}, kSeparator), 25 * separators) << what;
+    EXPECT_EQ(canvas.Count({0, 20, canvas.width(), 50}, kSeparator),
+              25 * int(titles.size() - !firstSeparator))
+        << what;
     EXPECT_EQ(canvas.CountOther({edges.back() + 1, 0, canvas.width(), 50}, kBackground), 0) << what;
     return edges;
 }
