@@ -40,10 +40,8 @@ class QuitAfter {
 public:
     explicit QuitAfter(DWORD milliseconds)
         : m_watch([this, thread = GetCurrentThreadId(), milliseconds] {
-              if (WaitForSingleObject(m_gone, milliseconds) == WAIT_TIMEOUT) {
-                  m_fired = true;
-                  PostThreadMessageW(thread, WM_QUIT, 0, 0);
-              }
+              m_fired = WaitForSingleObject(m_gone, milliseconds) == WAIT_TIMEOUT &&
+                        PostThreadMessageW(thread, WM_QUIT, 0, 0);
           }) {}
     ~QuitAfter() {
         SetEvent(m_gone);
