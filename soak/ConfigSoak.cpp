@@ -5,8 +5,8 @@
 #include "fundsbar/FundsFields.h"
 #include "fundsbar/KestrovaWnd.h"
 #include "plugin/Texts.h"
+#include "soak/GeneratedConfig.h"
 #include "soak/Soak.h"
-#include "support/GeneratedConfig.h"
 #include "support/TestSupport.h"
 #include "writer/SampleLayouts.h"
 
@@ -28,8 +28,6 @@
 namespace soak {
 
 namespace {
-
-using testing_support::GeneratedConfig;
 
 constexpr unsigned kSeed = 6101;
 constexpr int kRestartEvery = 200;
@@ -182,7 +180,7 @@ int LoadConfigsWorker(int first, int count, const std::string& results) {
                       ignoreFile = ConfigDir() + "Kestrova.Ignore.pub";
     LoadedPlugin plugin;
     for (int round = first; round < first + count; ++round) {
-        const GeneratedConfig config = testing_support::GenerateConfig(kSeed, round);
+        const GeneratedConfig config = GenerateConfig(kSeed, round);
         Write(layoutFile, config.layoutFile);
         Write(ignoreFile, config.ignoreFile);
         const HWND hWnd = plugin.host.OpenWindow();
@@ -235,7 +233,7 @@ int GeneratedConfigs(int files) {
         }
     }
     for (const auto& [round, how] : crashes) {
-        const GeneratedConfig config = testing_support::GenerateConfig(kSeed, round);
+        const GeneratedConfig config = GenerateConfig(kSeed, round);
         ++byKind[config.layoutKind][3];
         ++total[3];
         wrong.push_back("round " + std::to_string(round) + " (" + config.layoutKind + "): crashed, " + how);
@@ -292,9 +290,7 @@ int KilledSaves(int rounds) {
         std::vector<ColumnSetting> columns;
         const bool loaded = LoadColumnSettings("Kestrova", columns);
         const auto holds = [&](LONG save) {
-            return loaded && save > 0 &&
-                   testing_support::LayoutIni(columns) ==
-                       testing_support::LayoutIni(SampleLayout(1 + (save - 1) % 2));
+            return loaded && save > 0 && LayoutIni(columns) == LayoutIni(SampleLayout(1 + (save - 1) % 2));
         };
         if (!started) {
             ++unstarted;

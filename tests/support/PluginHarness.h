@@ -1,14 +1,12 @@
 #pragma once
 // A loaded plug-in and the host it talks to: the real library from KESTROVA_DLL, loaded
 // afresh for each harness, so every test starts from the plug-in's initial state.
-#include "host/TestHost.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <utility>
-#include <vector>
 
 namespace testing_support {
 

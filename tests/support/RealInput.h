@@ -3,13 +3,10 @@
 // with the keyboard focus, and seen by every hook on the way, unlike a message sent by hand.
 #include "support/TestSupport.h"
 
-#include <windows.h>
-
 namespace testing_support {
 
 inline void SendMouse(DWORD dwFlags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
+    INPUT input = {INPUT_MOUSE, {}};
     input.mi.dwFlags = dwFlags;
     SendInput(1, &input, sizeof(input));
 }
@@ -24,8 +21,7 @@ inline void ClickAt(POINT screen, DWORD dwDown = MOUSEEVENTF_LEFTDOWN, DWORD dwU
 
 // A key pressed and released, handled to the end.
 inline void PressKey(WORD vk) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    INPUT inputs[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
     inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));

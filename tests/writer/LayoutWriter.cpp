@@ -12,18 +12,15 @@ int main(int argc, char** argv) {
     const std::string event = argc > 1 ? argv[1] : "";
     const HANDLE saved = OpenEventA(EVENT_MODIFY_STATE, FALSE, event.c_str());
     const HANDLE counts = OpenFileMappingA(FILE_MAP_WRITE, FALSE, (event + ".saves").c_str());
-    auto* const saves =
-        counts ? static_cast<volatile LONG*>(MapViewOfFile(counts, FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
+    volatile LONG none[2] = {};
+    volatile LONG* const saves =
+        counts ? static_cast<volatile LONG*>(MapViewOfFile(counts, FILE_MAP_WRITE, 0, 0, 0)) : none;
     for (LONG round = 1; saved; ++round) {
-        if (saves) {
-            InterlockedExchange(&saves[0], round);
-        }
+        InterlockedExchange(&saves[0], round);
         if (!SaveColumnSettings("Kestrova", SampleLayout(1 + (round - 1) % 2))) {
             break;
         }
-        if (saves) {
-            InterlockedExchange(&saves[1], round);
-        }
+        InterlockedExchange(&saves[1], round);
         SetEvent(saved);
     }
     return 1;

@@ -1,7 +1,8 @@
 #pragma once
-// Column layouts that the unit tests and the layout writer both know by number.
+// Column layouts that the tests, the soak and the layout writer all know by number.
 #include "columns/ColumnStore.h"
 
+#include <string>
 #include <vector>
 
 // 36 columns, each id once; different variants differ at every position.
@@ -12,4 +13,14 @@ inline std::vector<ColumnSetting> SampleLayout(int variant) {
             {(i + variant) % 3 != 0, {}, (i * 5 + variant) % 36, (i + variant) % 2 != 0, false, 0});
     }
     return columns;
+}
+
+// The layout file's text of the columns, "id|show|colour" at each position.
+inline std::string LayoutIni(const std::vector<ColumnSetting>& columns) {
+    std::string text = "[Kestrova]\r\n";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        text += std::to_string(i) + "=" + std::to_string(columns[i].nColId) + "|" +
+                std::to_string(columns[i].bShow) + "|" + std::to_string(columns[i].bColor) + "\r\n";
+    }
+    return text;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace soak {
 
 struct GeneratedConfig {
     // What LoadColumnSettings must give: this layout, a refusal, or either a complete layout
@@ -27,9 +27,5 @@ struct GeneratedConfig {
 // Rounds cycle through every kind of damage to each file; the same seed and round always
 // give the same files.
 GeneratedConfig GenerateConfig(unsigned seed, int round);
-extern const int kLayoutKinds;
 
-// The layout file's text of the columns, "id|show|colour" at each position.
-std::string LayoutIni(const std::vector<ColumnSetting>& columns);
-
-} // namespace testing_support
+} // namespace soak

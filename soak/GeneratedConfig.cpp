@@ -1,10 +1,10 @@
-#include "support/GeneratedConfig.h"
+#include "soak/GeneratedConfig.h"
 
 #include <algorithm>
 #include <random>
 #include <set>
 
-namespace testing_support {
+namespace soak {
 
 namespace {
 
@@ -271,8 +271,6 @@ void MakeIgnore(Dice& dice, IgnoreKind kind, GeneratedConfig& config) {
 
 } // namespace
 
-const int kLayoutKinds = kLayoutKindCount;
-
 GeneratedConfig GenerateConfig(unsigned seed, int round) {
     Dice dice(seed, round);
     GeneratedConfig config;
@@ -285,13 +283,4 @@ GeneratedConfig GenerateConfig(unsigned seed, int round) {
     return config;
 }
 
-std::string LayoutIni(const std::vector<ColumnSetting>& columns) {
-    std::string text = "[Kestrova]\r\n";
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        text += std::to_string(i) + "=" + std::to_string(columns[i].nColId) + "|" +
-                std::to_string(columns[i].bShow) + "|" + std::to_string(columns[i].bColor) + "\r\n";
-    }
-    return text;
-}
-
-} // namespace testing_support
+} // namespace soak
