@@ -44,6 +44,7 @@ int PaintsAndBars(int paints, int bars);
 int NoticeFlood(int notices, int bars);
 int GeneratedConfigs(int files);
 int KilledSaves(int rounds);
+int DialogRuns(int runs);
 
 // The worker that GeneratedConfigs runs: loads the files of rounds first..first+count-1
 // through new funds bars and appends "round outcome" lines to the results file.

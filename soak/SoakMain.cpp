@@ -1,5 +1,6 @@
-// kestrova_soak [paints] [flood] [files] [saves]: runs the named phases, or all of them, each
-// in a process of its own, and prints their figures; exits with 1 when any phase saw a fault.
+// kestrova_soak [paints] [flood] [files] [saves] [dialogs]: runs the named phases, or all of
+// them, each in a process of its own, and prints their figures; exits with 1 when any phase
+// saw a fault.
 #include "plugin/entry/Exports.h"
 #include "soak/Soak.h"
 #include "support/HandleCensus.h"
@@ -67,7 +68,7 @@ void LoadedPlugin::Restart() {
 
 namespace {
 
-constexpr const char* kPhases[] = {"paints", "flood", "files", "saves"};
+constexpr const char* kPhases[] = {"paints", "flood", "files", "saves", "dialogs"};
 constexpr int kMostFaults = 100;
 
 int RunPhase(const std::string& phase) {
@@ -82,6 +83,8 @@ int RunPhase(const std::string& phase) {
         faults = soak::GeneratedConfigs(10000);
     } else if (phase == "saves") {
         faults = soak::KilledSaves(500);
+    } else if (phase == "dialogs") {
+        faults = soak::DialogRuns(100);
     }
     return std::min(faults, kMostFaults);
 }
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
     std::vector<const char*> phases;
     for (int i = 1; i < argc; ++i) {
         if (!Known(argv[i])) {
-            std::fprintf(stderr, "usage: kestrova_soak [paints] [flood] [files] [saves]\n");
+            std::fprintf(stderr, "usage: kestrova_soak [paints] [flood] [files] [saves] [dialogs]\n");
             return 2;
         }
         phases.push_back(argv[i]);

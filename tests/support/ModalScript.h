@@ -1,119 +1,82 @@
 #pragma once
-// Drives a modal dialog from inside its own message loop, which passes on every message from
-// WM_USER up whatever window it is for: each step runs in the handler of a message posted to a
-// window of the script's own, and posts the message of the next step when it is done, so that
-// whatever a step posted (a combo box's notification) is handled before the next step runs.
-// The dialog must be open when the first step's message comes (start the script just before
-// the action that opens it); a dialog still open 10 s after that gets WM_QUIT, which ends its
-// loop: a script that cannot close its dialog fails instead of hanging.
+// Drives a modal dialog from inside its own message loop: each step runs on a timer of the
+// dialog's own, so it comes once the dialog is idle, what the previous step posted (a combo
+// box's notification) and every paint handled.
+#include "support/TestSupport.h"
+
 #include <windows.h>
 
 #include <functional>
-#include <utility>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace testing_support {
 
-class ModalScript {
-public:
-    using Step = std::function<void(HWND hDialog)>;
+using ModalStep = std::function<void(HWND hDialog)>;
 
-    explicit ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
-        const WNDCLASSW wc = {0,       &Proc,   0,       0,       GetModuleHandleW(nullptr),
-                              nullptr, nullptr, nullptr, nullptr, L"KestrovaTestModalScript"};
-        RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-        SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ModalScript() { DestroyWindow(m_hWnd); }
-    ModalScript(const ModalScript&) = delete;
-    ModalScript& operator=(const ModalScript&) = delete;
+// The steps of the run under way, and the next to run.
+inline const std::vector<ModalStep>* g_modalSteps = nullptr;
+inline std::size_t g_nextModalStep = 0;
 
-    // Call right before the action that opens the dialog.
-    void Start() { PostMessageW(m_hWnd, kStepMessage, 0, 0); }
-    // Every step ran, and the dialog was not ended by the watchdog.
-    bool Finished() const { return m_next == m_steps.size() && !s_timedOut; }
-    bool Opened() const { return m_dialog != nullptr; }
-
-private:
-    static constexpr UINT kStepMessage = WM_APP + 0x4B;
-    static constexpr UINT_PTR kWatchdog = 0x4B53;
-    static constexpr UINT kWatchdogMs = 10000;
-
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ModalScript*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-        if (uMsg == kStepMessage && self) {
-            self->RunStep();
-            return 0;
+inline void CALLBACK ModalScriptTick(HWND hDialog, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hDialog, id);
+    if (g_modalSteps && g_nextModalStep < g_modalSteps->size()) {
+        (*g_modalSteps)[g_nextModalStep++](hDialog);
+        if (IsWindow(hDialog)) {
+            SetTimer(hDialog, id, 1, &ModalScriptTick);
         }
-        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    }
-
-    void RunStep() {
-        if (!m_dialog) {
-            const HWND hDialog = FindWindowW(L"TModalWnd", nullptr);
-            if (!hDialog || !IsWindowVisible(hDialog)) {
-                return;
-            }
-            m_dialog = hDialog;
-            s_timedOut = false;
-            SetTimer(m_dialog, kWatchdog, kWatchdogMs, [](HWND, UINT, UINT_PTR, DWORD) {
-                s_timedOut = true;
-                PostQuitMessage(0);
-            });
-        }
-        if (!IsWindow(m_dialog) || m_next >= m_steps.size()) {
-            return;
-        }
-        m_steps[m_next++](m_dialog);
-        if (m_next < m_steps.size()) {
-            PostMessageW(m_hWnd, kStepMessage, 0, 0);
-        }
-    }
-
-    std::vector<Step> m_steps;
-    HWND m_hWnd = nullptr;
-    HWND m_dialog = nullptr;
-    std::size_t m_next = 0;
-    static inline bool s_timedOut = false;
-};
-
-// The user's mouse on a point of the screen: the real cursor moves there and the window under
-// it gets the messages, in its own client coordinates (our handlers read the cursor).
-inline HWND WindowAt(POINT screen, POINT& client) {
-    SetCursorPos(screen.x, screen.y);
-    const HWND hWnd = WindowFromPoint(screen);
-    client = screen;
-    ScreenToClient(hWnd, &client);
-    return hWnd;
-}
-
-inline POINT ScreenPoint(HWND hWnd, POINT client) {
-    ClientToScreen(hWnd, &client);
-    return client;
-}
-
-// Presses the left button at a point of a window's client area, and releases it there unless
-// the press closed the window.
-inline void ClickAt(HWND hWnd, POINT pt, bool bRelease = true) {
-    POINT client = {};
-    const HWND hTarget = WindowAt(ScreenPoint(hWnd, pt), client);
-    SendMessageW(hTarget, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
-    if (bRelease && IsWindow(hTarget)) {
-        SendMessageW(hTarget, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
     }
 }
 
-// Down, up, double click, up: what a double click gives a window whose class has CS_DBLCLKS.
+// The first step's timer is set as the dialog's window is made, however its opening came.
+inline LRESULT CALLBACK ModalScriptHook(int code, WPARAM wParam, LPARAM lParam) {
+    wchar_t name[16] = {};
+    const HWND hWnd = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && GetClassNameW(hWnd, name, 16) && std::wstring(name) == L"TModalWnd") {
+        SetTimer(hWnd, 0x4B53, 1, &ModalScriptTick);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Runs open, which must open the dialog before it returns (a double click, a sent command), and
+// the steps in it; true when every step ran. A dialog still open after 10 s gets WM_QUIT, which
+// ends its loop: a script that cannot close its dialog fails instead of hanging.
+inline bool RunModal(const std::vector<ModalStep>& steps, const std::function<void()>& open) {
+    g_modalSteps = &steps;
+    g_nextModalStep = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &ModalScriptHook, nullptr, GetCurrentThreadId());
+    bool late = false;
+    {
+        QuitAfter bound(10000);
+        open();
+        late = bound.Fired();
+    }
+    UnhookWindowsHookEx(hook);
+    g_modalSteps = nullptr;
+    return g_nextModalStep == steps.size() && !late;
+}
+
+// The user's mouse: the real cursor is put on a client point of a window (our handlers read
+// it) and the window under it gets the messages, in its own client coordinates, until one of
+// them closes it. {WM_LBUTTONDOWN, WM_LBUTTONUP} is a click; a double click adds
+// WM_LBUTTONDBLCLK and WM_LBUTTONUP, as for a class with CS_DBLCLKS.
+inline void Mouse(HWND hWnd, POINT pt, std::initializer_list<UINT> messages) {
+    ClientToScreen(hWnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    const HWND hTarget = WindowFromPoint(pt);
+    ScreenToClient(hTarget, &pt);
+    for (UINT uMsg : messages) {
+        if (IsWindow(hTarget)) {
+            SendMessageW(hTarget, uMsg, uMsg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+        }
+    }
+}
+inline void ClickAt(HWND hWnd, POINT pt) {
+    Mouse(hWnd, pt, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+}
 inline void DoubleClickAt(HWND hWnd, POINT pt) {
-    POINT client = {};
-    const HWND hTarget = WindowAt(ScreenPoint(hWnd, pt), client);
-    const LPARAM at = MAKELPARAM(client.x, client.y);
-    SendMessageW(hTarget, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(hTarget, WM_LBUTTONUP, 0, at);
-    SendMessageW(hTarget, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    SendMessageW(hTarget, WM_LBUTTONUP, 0, at);
+    Mouse(hWnd, pt, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
 }
 
 } // namespace testing_support

@@ -23,7 +23,9 @@ RECT WindowRect(HWND hWnd) {
 }
 
 // Activates a window of another thread, as when the user turns to another application.
-void ActivateAnotherApplication() {
+// Another application takes the activation, then the user comes back to the terminal (where
+// the activation goes when the other window closes is up to the window manager).
+void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
     std::atomic<bool> done = false;
     std::thread other([&] {
         const HWND hWnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
@@ -37,6 +39,9 @@ void ActivateAnotherApplication() {
         std::terminate(); // the other thread is stuck on this one; waiting would never end
     }
     other.join();
+    SetForegroundWindow(terminal);
+    SetFocus(terminal);
+    testing_support::PumpMessages();
 }
 
 // The terminal, active and with the keyboard focus, holds a funds bar docked along its bottom
@@ -104,7 +109,10 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
         {"click on the currency cell", cell(bar->m_rcCurrency, 8), currency, aboveCurrency},
         {"click on the terminal", click(terminal, {500, 100}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {48, 10}), comboList, aboveCombo},
-        {"another application activated", &ActivateAnotherApplication, nullptr, {}},
+        {"another application activated",
+         [&] { ActivateAnotherApplicationAndReturnTo(terminal); },
+         nullptr,
+         {}},
     };
     for (const auto& [step, act, shown, corner] : steps) {
         act();
