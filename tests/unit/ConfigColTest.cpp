@@ -190,6 +190,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                          EXPECT_EQ(grid.m_nCurRow, 1);
                          ClickAt(grid.m_hWnd, Cell(4, 1)); // "Account Value" past the ignored 5
                          ClickAt(hDialog, kMoveDown);
+                         ClickAt(hDialog, kMoveDown);      // the selection moved with it
                          ClickAt(grid.m_hWnd, Cell(1, 0)); // "Currency" hidden
                          ClickAt(grid.m_hWnd, Cell(2, 0)); // "Excess Cash" shown
                          ChooseColour(hDialog, 0, 0);      // "Yes" for all
@@ -217,7 +218,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
     // Ids 5 and 30 ignored in their places; "Currency" hidden, "Excess Cash" shown, all but the
     // last offered one coloured.
     const std::string expected =
-        "0|1|0 1|0|1 2|1|1 3|1|1 6|0|1 5|0|0 4|1|1 7|0|1 8|1|1 9|0|1 10|0|1 11|0|1 12|0|1 13|0|1 14|0|1 "
+        "0|1|0 1|0|1 2|1|1 3|1|1 6|0|1 5|0|0 7|0|1 4|1|1 8|1|1 9|0|1 10|0|1 11|0|1 12|0|1 13|0|1 14|0|1 "
         "15|0|1 16|0|1 17|0|1 18|0|1 19|1|1 20|1|1 21|1|1 22|0|1 23|0|1 24|0|1 25|1|1 26|1|1 27|0|1 "
         "28|0|1 29|0|1 30|0|0 31|0|1 32|0|1 33|0|1 34|0|1 35|0|0 ";
     EXPECT_EQ(StoredLayout(), expected);

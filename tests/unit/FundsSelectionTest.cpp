@@ -72,16 +72,20 @@ TEST_F(FundsSelection, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds) {
 }
 
 TEST_F(FundsSelection, NoticesKeepTheListToRecordsWithFundsRepaintOnlyTheBarsTheyConcernAndMoveEveryBar) {
-    // Records without funds, adjacent ones included, never make the list.
+    // Records without funds, adjacent ones included, never make the list; any one of the four
+    // figures that count puts a record on it.
     void* emptyA = host.store.MakeFunds("1001", "USD");
     void* emptyB = host.store.MakeFunds("1001", "HKD", {{host::Funds::Premium, 3.0}});
     void* nanRecord = host.store.MakeFunds("1001", "EUR", {{host::Funds::Value, std::nan("")}});
+    void* excessOnly = host.store.MakeFunds("1001", "SGD", {{host::Funds::ExcessCash, 2.0}});
+    void* lastBalanceOnly = host.store.MakeFunds("1001", "JPY", {{host::Funds::LastBalance, -1.0}});
     void *base3 = Record("1003", "Base"), *hkd2 = Record("1002", "HKD");
-    host.funds = {emptyA, emptyB, cny1, nanRecord, base1, base2, base3};
+    host.funds = {emptyA, emptyB, cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3};
     TKestrovaWnd* first = OpenBar();
     TKestrovaWnd* second = OpenBar();
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(FundsList().Items(), (std::vector<void*>{cny1, nanRecord, base1, base2, base3}));
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3}));
     Pick(*second, true, L"1002");
     // Which bars have something to paint after each notice: first shows 1001, second 1002.
     const std::tuple<const char*, UINT, void*, bool, bool> notices[] = {
@@ -98,7 +102,8 @@ TEST_F(FundsSelection, NoticesKeepTheListToRecordsWithFundsRepaintOnlyTheBarsThe
         DeliverNotices();
         EXPECT_TRUE(Invalid(first) == firstPaints && Invalid(second) == secondPaints) << notice;
     }
-    EXPECT_EQ(FundsList().Items(), (std::vector<void*>{cny1, nanRecord, base1, base2, base3, hkd2}));
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3, hkd2}));
 
     // Read again: both repaint, and the records without funds stay out.
     host.funds = {base1, emptyA, emptyB, cny1, base2, base3};
