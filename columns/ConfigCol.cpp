@@ -35,13 +35,9 @@ const wchar_t* ColourText(bool bColor) {
     return GetDialogText(bColor ? kYesText : kNoText);
 }
 
-ComboItem ColourChoice(int nText, int nIndex) {
-    ComboItem item = {};
-    lstrcpynW(item.name, GetDialogText(nText), static_cast<int>(sizeof(item.name) / sizeof(item.name[0])));
-    item.tag = L'F';
-    item.data = nIndex;
-    item.checked = true;
-    return item;
+// "Yes" (row 0) and "No" (row 1), for the dialog's combo box and the grid's editor.
+std::vector<std::wstring> ColourChoices() {
+    return {GetDialogText(kYesText), GetDialogText(kNoText)};
 }
 
 // Moves a control without changing the z-order and has it repaint in full.
@@ -140,8 +136,7 @@ void TConfigCol::CreateControls() {
 
     m_pColorCombo = std::make_unique<TCombox>();
     m_pColorCombo->Create(m_hWnd);
-    m_pColorCombo->m_vecItems.push_back(ColourChoice(kYesText, 0));
-    m_pColorCombo->m_vecItems.push_back(ColourChoice(kNoText, 1));
+    m_pColorCombo->m_vecItems = ChoiceRows(ColourChoices());
     m_pColorCombo->SetCurSel(0);
 
     const std::pair<std::unique_ptr<TStaticButton>*, int> buttons[] = {
@@ -209,7 +204,6 @@ void TConfigCol::FillGrid(int nFirst) {
     base.mask = kItemMask;
     base.nFormat = DT_VCENTER; // left-aligned
     base.crBack = kGridBackground;
-    const std::vector<std::wstring> choices = {GetDialogText(kYesText), GetDialogText(kNoText)};
     const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
 
     for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
@@ -246,7 +240,7 @@ void TConfigCol::FillGrid(int nFirst) {
     // The editor exists from the first combo cell on. Its choices never change, and filling
     // them again would empty the text of an editor open over a cell that scrolls.
     if (grid->m_pEditor && grid->m_pEditor->m_vecItems.empty()) {
-        grid->SetEditorItems(choices);
+        grid->SetEditorItems(ColourChoices());
     }
     // Once for all rows: each update redraws the scroll bars, which costs more than the rows.
     grid->UpdateScrollBars();

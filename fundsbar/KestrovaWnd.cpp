@@ -275,8 +275,7 @@ void TKestrovaWnd::Invalidate() const {
 void TKestrovaWnd::OnMouseMove() {
     const POINT pt = CursorInClient();
     if (!m_bTracking) {
-        TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
-        TrackMouseEvent(&tme);
+        TrackMouseLeave();
         m_bTracking = true;
     }
     m_bAccountHot = PtInRect(&m_rcAccount, pt) != 0;

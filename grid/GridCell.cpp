@@ -114,22 +114,24 @@ void TGridCellBase::Draw(HDC hDC, const RECT& rc) {
     FrameCell(hDC, rc, m_crBorder);
     SetTextColor(hDC, IsSelected() ? m_crSelText : m_crText);
     SetBkMode(hDC, TRANSPARENT);
+    DrawCellText(hDC, m_szText, TextRect(rc, 0), m_nFormat);
+}
 
-    RECT text = rc;
+RECT TGridCellBase::TextRect(RECT rc, int nRightExtra) const {
     if (m_nMask & GIF_MARGIN) {
         if (m_nFormat & DT_CENTER) {
-            text.left += 1;
-            text.right -= 1;
+            rc.left += 1;
+            rc.right -= 1;
         } else if (m_nFormat & DT_RIGHT) {
-            text.right -= m_nMargin;
+            rc.right -= nRightExtra + m_nMargin;
         } else {
-            text.left += m_nMargin;
+            rc.left += m_nMargin;
         }
     }
     if (m_nMask & GIF_TEXTTOP) {
-        text.top += m_nTextTop;
+        rc.top += m_nTextTop;
     }
-    DrawCellText(hDC, m_szText, text, m_nFormat);
+    return rc;
 }
 
 bool TGridCellBase::OnClick(POINT, const RECT&) {
@@ -214,19 +216,6 @@ void TGridHeader::Draw(HDC hDC, const RECT& rc) {
     if (m_nSortArrow != -1) {
         text.right = rc.right - kArrowRoom;
     }
-    if (m_nMask & GIF_MARGIN) {
-        if (m_nFormat & DT_CENTER) {
-            text.left += 1;
-            text.right -= 1;
-        } else if (m_nFormat & DT_RIGHT) {
-            // Two pixels more than a plain cell keeps right-aligned text off the arrow's room.
-            text.right -= 2 + m_nMargin;
-        } else {
-            text.left += m_nMargin;
-        }
-    }
-    if (m_nMask & GIF_TEXTTOP) {
-        text.top += m_nTextTop;
-    }
-    DrawCellText(hDC, m_szText, text, m_nFormat);
+    // Two pixels more than a plain cell keeps right-aligned text off the arrow's room.
+    DrawCellText(hDC, m_szText, TextRect(text, 2), m_nFormat);
 }

@@ -52,6 +52,9 @@ public:
     // another cell: what a cell keeps when it changes kind.
     void CopyAttributes(const TGridCellBase& other);
     bool IsSelected() const { return (m_nState & GCS_SELECTED) != 0; }
+    // Where the text goes in rc: inside the margin on the side the format aligns it to, with
+    // nRightExtra pixels more on the right for right-aligned text, and below the text top.
+    RECT TextRect(RECT rc, int nRightExtra) const;
 
     wchar_t m_szText[kCellTextChars] = {};
     COLORREF m_crText = RGB(50, 50, 50);

@@ -230,15 +230,7 @@ void TGridCtrl::SetEditorItems(const std::vector<std::wstring>& items) {
     }
     TCombox& editor = *m_pEditor;
     editor.m_strText.clear();
-    editor.m_vecItems.clear();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        ComboItem row = {};
-        lstrcpynW(row.name, items[i].c_str(), static_cast<int>(std::size(row.name)));
-        row.tag = L'F';
-        row.data = static_cast<int>(i);
-        row.checked = true;
-        editor.m_vecItems.push_back(row);
-    }
+    editor.m_vecItems = ChoiceRows(items);
     editor.EnsureList();
     editor.m_pList->SetItems(editor.m_vecItems);
     editor.m_pList->m_nHot = -1;
@@ -370,18 +362,20 @@ void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
         const int hPos = si.nPos >= 0 && si.nPos <= si.nMax ? si.nPos : 0;
         OffsetRect(&rc, -hPos, 0);
     }
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    const int first = VScrollPos();
     int y = rc.top;
     for (int row = 0; row < rows; ++row) {
         const int height = RowHeight(row);
-        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row, fonts);
+        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row, first, client.right, fonts);
         y += height;
     }
 }
 
-void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts) {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    const int logicalRow = VScrollPos() + screenRow;
+void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, int nClientRight,
+                         TCellFonts& fonts) {
+    const int logicalRow = nFirst + screenRow;
     const bool selected =
         screenRow != 0 && std::find(m_selRows.begin(), m_selRows.end(), logicalRow) != m_selRows.end();
     int x = rcRow.left;
@@ -392,7 +386,7 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& 
             return;
         }
         const bool leftOfView = x < 0 && x + width < 0;
-        const bool rightOfView = x > client.right && x + width > client.right;
+        const bool rightOfView = x > nClientRight && x + width > nClientRight;
         if (!leftOfView && !rightOfView) {
             cell->m_nState = selected ? (cell->m_nState | GCS_SELECTED) : (cell->m_nState & ~GCS_SELECTED);
             fonts.Select(hDC, cell->m_lfFont);

@@ -118,7 +118,9 @@ private:
     void EnsureCells();
     void OnPaint();
     void PaintRows(HDC hDC, RECT rc, TCellFonts& fonts);
-    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, TCellFonts& fonts);
+    // nFirst: the logical row on screen row 0's place (the vertical position); nClientRight:
+    // cells wholly right of it are skipped.
+    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, int nClientRight, TCellFonts& fonts);
     // Range 0..nMax, the page and the position of one scroll bar; the system clamps the position.
     void SetScrollBar(int bar, int nMax, int nPage, int nPos);
     void OnVScroll(WPARAM wParam);

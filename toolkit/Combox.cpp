@@ -5,7 +5,6 @@
 #include "toolkit/ToolkitMessages.h"
 
 namespace {
-constexpr COLORREF kHoverFrame = RGB(126, 180, 234);
 constexpr int kFirstListHeight = 200;
 } // namespace
 
@@ -77,8 +76,7 @@ void TCombox::EnsureList() {
 
 void TCombox::OnMouseMove() {
     m_bHover = true;
-    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
-    TrackMouseEvent(&tme);
+    TrackMouseLeave();
     InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
@@ -126,7 +124,7 @@ void TCombox::OnPaint() {
 }
 
 void TCombox::DrawCombox(HDC hDC, const RECT& rcClient) const {
-    BrushHandle hover = MakeSolidBrush(kHoverFrame);
+    BrushHandle hover = MakeSolidBrush(kHoverFrameColour);
     FillRect(hDC, &rcClient, g_hBackBrush.get());
     FrameRect(hDC, &rcClient, m_bHover ? hover.get() : g_hBorderBrush.get());
     DrawDropButton(hDC, rcClient, hover.get());

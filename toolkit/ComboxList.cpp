@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -114,6 +115,19 @@ void TComboxList::StopWatching() {
     UnhookWindowsHookEx(g_hSentHook);
     g_hQueuedHook = nullptr;
     g_hSentHook = nullptr;
+}
+
+std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names) {
+    std::vector<ComboItem> rows;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ComboItem row = {};
+        lstrcpynW(row.name, names[i].c_str(), static_cast<int>(std::size(row.name)));
+        row.tag = L'F';
+        row.data = static_cast<int>(i);
+        row.checked = true;
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 TComboxList::TComboxList() : m_hFont(g_hTextFont.get()) {}
@@ -445,8 +459,7 @@ void TComboxList::OnMouseWheel(WPARAM wParam) {
 }
 
 void TComboxList::OnMouseMove(LPARAM lParam) {
-    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
-    TrackMouseEvent(&tme);
+    TrackMouseLeave();
     const POINT pt = PointOf(lParam);
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);

@@ -1,6 +1,7 @@
 #pragma once
 #include "toolkit/PopupWnd.h"
 
+#include <string>
 #include <vector>
 
 // One row of a drop-down list or combo box.
@@ -11,6 +12,9 @@ struct ComboItem {
     int data;
     bool checked; // a click on the row is reported to the owner
 };
+
+// Rows of a plain choice: each name a row that reports its index when clicked.
+std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 
 // Drop-down list: rows of "%-10s%-20s", at most 230 pixels high with a scroll bar beyond,
 // hot row under the mouse, the chosen row reported to the owner with TCM_SELCHANGED.

@@ -21,6 +21,11 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
     CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
 }
 
+void TIxFrm::TrackMouseLeave() const {
+    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
+    TrackMouseEvent(&tme);
+}
+
 TIxFrm* TIxFrm::FromHandle(HWND hWnd) {
     return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0));
 }

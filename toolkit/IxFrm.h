@@ -23,6 +23,8 @@ protected:
     TIxFrm& operator=(const TIxFrm&) = delete;
 
     void Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle);
+    // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
+    void TrackMouseLeave() const;
 };
 
 // Class names of every window class the plug-in registers in the host process.

@@ -156,8 +156,7 @@ void TModalWnd::OnPaint() {
 }
 
 void TModalWnd::OnMouseMove() {
-    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
-    TrackMouseEvent(&tme);
+    TrackMouseLeave();
     const POINT pt = CursorPoint();
     m_bCloseHot = PtInRect(&m_rcClose, pt) != FALSE;
     InvalidateRect(m_hWnd, nullptr, FALSE);

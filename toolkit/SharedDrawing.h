@@ -8,3 +8,6 @@ extern FontHandle g_hTextFont;     // titles of a bar, rows, buttons, combo boxe
 extern FontHandle g_hCaptionFont;  // caption of a modal window
 extern BrushHandle g_hBorderBrush; // 0x969696: frames and marks
 extern BrushHandle g_hBackBrush;   // 0xE7E7E7: light backgrounds
+
+// The blue frame of a control under the mouse.
+constexpr COLORREF kHoverFrameColour = RGB(126, 180, 234);

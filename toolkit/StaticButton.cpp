@@ -7,7 +7,6 @@
 namespace {
 constexpr COLORREF kFace = RGB(240, 240, 240);
 constexpr COLORREF kHoverFace = RGB(240, 244, 252);
-constexpr COLORREF kHoverFrame = RGB(126, 180, 234);
 constexpr int kFocusInset = 3;
 } // namespace
 
@@ -68,8 +67,7 @@ void TStaticButton::Repaint() const {
 
 void TStaticButton::OnMouseMove() {
     m_bHover = true;
-    TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
-    TrackMouseEvent(&tme);
+    TrackMouseLeave();
     Repaint();
 }
 
@@ -96,7 +94,7 @@ void TStaticButton::DrawButton(HDC hDC, const RECT& rcClient) const {
     FrameRect(hDC, &rcClient, g_hBorderBrush.get());
     if (m_bHover) {
         FillSolid(hDC, rcClient, kHoverFace);
-        BrushHandle frame = MakeSolidBrush(kHoverFrame);
+        BrushHandle frame = MakeSolidBrush(kHoverFrameColour);
         FrameRect(hDC, &rcClient, frame.get());
     }
     if (m_bFocus) {
