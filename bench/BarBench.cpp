@@ -1,8 +1,8 @@
 // Prints what a bar's paint and a funds notice cost. That paints and bars leave no GDI or
 // USER object behind is checked by the tests (BarResources).
 #include "fundsbar/KestrovaWnd.h"
-#include "plugin/FundsMessages.h"
-#include "plugin/entry/Exports.h"
+#include "base/FundsMessages.h"
+#include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
 

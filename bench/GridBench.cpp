@@ -2,7 +2,7 @@
 // and what a full repaint of a page of rows costs against a bare fill-and-copy of the same size.
 // The owner refills the screen rows on every WM_NOTIFY as the column dialog does.
 #include "grid/GridCtrl.h"
-#include "plugin/entry/Exports.h"
+#include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/SharedDrawing.h"
 

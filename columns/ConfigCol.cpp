@@ -1,7 +1,7 @@
 #include "columns/ConfigCol.h"
 
-#include "plugin/FundsMessages.h"
-#include "plugin/Texts.h"
+#include "base/FundsMessages.h"
+#include "base/Texts.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 

@@ -1,6 +1,6 @@
 #include "fundsbar/FundsFields.h"
 
-#include "plugin/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 // The 36 funds columns: where each value comes from and how it is written.
-#include "plugin/HostInterfaces.h"
+#include "base/HostInterfaces.h"
 
 constexpr int kFundsColumnCount = 36;
 constexpr int kValueTextChars = 260;

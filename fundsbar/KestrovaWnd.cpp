@@ -2,9 +2,9 @@
 
 #include "columns/ConfigCol.h"
 #include "fundsbar/FundsFields.h"
-#include "plugin/FundsMessages.h"
-#include "plugin/TextCodec.h"
-#include "plugin/Texts.h"
+#include "base/FundsMessages.h"
+#include "base/TextCodec.h"
+#include "base/Texts.h"
 #include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"

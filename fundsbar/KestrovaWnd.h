@@ -1,7 +1,7 @@
 #pragma once
 #include "columns/ColumnStore.h"
-#include "plugin/HostInterfaces.h"
-#include "plugin/PluginState.h"
+#include "base/HostInterfaces.h"
+#include "base/PluginState.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/TextWidths.h"

@@ -9,11 +9,11 @@ cd "${1:-$(dirname "$0")/..}" || exit 1
 
 layer_of() {
     case "$1" in
-    plugin/entry/*) echo 5 ;;
+    plugin/*) echo 5 ;;
     fundsbar/* | columns/*) echo 4 ;;
     grid/*) echo 3 ;;
     toolkit/*) echo 2 ;;
-    plugin/*) echo 1 ;;
+    base/*) echo 1 ;;
     *) echo 0 ;;
     esac
 }
@@ -33,7 +33,7 @@ while IFS= read -r file; do
             status=1
         fi
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-done < <(find plugin toolkit grid columns fundsbar -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
+done < <(find plugin base toolkit grid columns fundsbar -name '*.h' -o -name '*.cpp' 2>/dev/null | sort)
 
 [ $status -eq 0 ] && echo "layers: $checked includes of our own, all pointing down or sideways"
 exit $status

@@ -2,7 +2,7 @@
 // of funds notices from a thread of the host's while the user-interface thread paints.
 #include "fundsbar/FundsFields.h"
 #include "fundsbar/KestrovaWnd.h"
-#include "plugin/FundsMessages.h"
+#include "base/FundsMessages.h"
 #include "soak/Soak.h"
 #include "support/HandleCensus.h"
 #include "support/TestSupport.h"

@@ -4,7 +4,7 @@
 #include "columns/ColumnStore.h"
 #include "fundsbar/FundsFields.h"
 #include "fundsbar/KestrovaWnd.h"
-#include "plugin/Texts.h"
+#include "base/Texts.h"
 #include "soak/GeneratedConfig.h"
 #include "soak/Soak.h"
 #include "support/TestSupport.h"

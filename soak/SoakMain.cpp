@@ -1,7 +1,7 @@
 // kestrova_soak [paints] [flood] [files] [saves] [dialogs]: runs the named phases, or all of
 // them, each in a process of its own, and prints their figures; exits with 1 when any phase
 // saw a fault.
-#include "plugin/entry/Exports.h"
+#include "plugin/Exports.h"
 #include "soak/Soak.h"
 #include "support/HandleCensus.h"
 #include "support/TestSupport.h"

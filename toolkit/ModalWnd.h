@@ -1,5 +1,5 @@
 #pragma once
-#include "plugin/HostInterfaces.h"
+#include "base/HostInterfaces.h"
 #include "toolkit/IxFrm.h"
 
 // Borderless top-most window with a drawn caption and close box, run by its own message

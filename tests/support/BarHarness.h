@@ -2,7 +2,7 @@
 // White-box harness of the funds bar: the plug-in's library linked in, started with a test
 // host, with the "config" folder beside the test program emptied before and after.
 #include "fundsbar/KestrovaWnd.h"
-#include "plugin/entry/Exports.h"
+#include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/SharedDrawing.h"
 

@@ -3,7 +3,7 @@
 #include "support/BarHarness.h"
 #include "support/HandleCensus.h"
 
-#include "plugin/FundsMessages.h"
+#include "base/FundsMessages.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 // in-place editing, and the handles grids leave behind.
 #include "grid/GridCtrl.h"
 
-#include "plugin/entry/Exports.h"
+#include "plugin/Exports.h"
 #include "support/HandleCensus.h"
 #include "support/RecordingWindow.h"
 #include "support/TestSupport.h"

@@ -1,9 +1,9 @@
 // The plug-in's process-wide state seen from inside: shared fonts, the announced account
 // number, the shared state across threads and the record container. Each suite runs in a
 // process of its own.
-#include "plugin/entry/Exports.h"
-#include "plugin/FundsMessages.h"
-#include "plugin/PluginState.h"
+#include "plugin/Exports.h"
+#include "base/FundsMessages.h"
+#include "base/PluginState.h"
 #include "toolkit/SharedDrawing.h"
 #include "support/PluginHarness.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The top of the plug-in: the entry points, the window factory and the bars they own.
-#include "plugin/HostInterfaces.h"
+#include "base/HostInterfaces.h"
 
 #include <vector>
 

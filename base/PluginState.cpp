@@ -1,6 +1,6 @@
-#include "plugin/PluginState.h"
+#include "base/PluginState.h"
 
-#include "plugin/TextCodec.h"
+#include "base/TextCodec.h"
 
 int g_nLanguage = 0;
 IPluginHost* g_pHost = nullptr;

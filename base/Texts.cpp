@@ -1,6 +1,6 @@
-#include "plugin/Texts.h"
+#include "base/Texts.h"
 
-#include "plugin/PluginState.h"
+#include "base/PluginState.h"
 
 namespace {
 

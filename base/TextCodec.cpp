@@ -1,4 +1,4 @@
-#include "plugin/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // Process-wide state shared by the funds bars and the host's callbacks: the language, the
 // host's interfaces, the bars' window handles, the announced account number and the record
 // lists. The entry points fill it; the bar objects and the shared fonts are theirs.
-#include "plugin/HostInterfaces.h"
-#include "plugin/TradeData.h"
+#include "base/HostInterfaces.h"
+#include "base/TradeData.h"
 
 #include <string>
 #include <vector>

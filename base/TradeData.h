@@ -1,6 +1,6 @@
 #pragma once
 // The plug-in's side of the host's record containers and trade-data callbacks.
-#include "plugin/HostInterfaces.h"
+#include "base/HostInterfaces.h"
 
 #include <string>
 #include <unordered_map>

@@ -1,7 +1,7 @@
-#include "plugin/entry/Exports.h"
+#include "plugin/Exports.h"
 
 #include "fundsbar/KestrovaWnd.h"
-#include "plugin/PluginState.h"
+#include "base/PluginState.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 

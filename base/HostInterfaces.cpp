@@ -1,4 +1,4 @@
-#include "plugin/HostInterfaces.h"
+#include "base/HostInterfaces.h"
 
 #include <cstring>
 

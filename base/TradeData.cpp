@@ -1,7 +1,7 @@
-#include "plugin/TradeData.h"
+#include "base/TradeData.h"
 
-#include "plugin/FundsMessages.h"
-#include "plugin/PluginState.h"
+#include "base/FundsMessages.h"
+#include "base/PluginState.h"
 
 #include <algorithm>
 #include <cstring>
