@@ -130,5 +130,5 @@ extern "C" void HOSTAPI OnPluginFree() {
     g_hBackBrush.reset();
     // The window procedure lives in this library; a class left registered would outlive it
     // if the host unloads the plug-in.
-    UnregisterToolkitClasses();
+    UnregisterWindowClasses();
 }

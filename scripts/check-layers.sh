@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks that every include of the plug-in's code points down its layers: the entry points on
-# top, then the funds bar and the column dialog, then the grid, then the toolkit, with the
-# host interfaces, texts and shared state at the bottom. A file may include its own layer and
-# those below it, never one above.
+# Checks that every include of the plug-in's code points down its layers, each a folder (or
+# two): the entry points on top (plugin), then the funds bar and the column dialog (fundsbar,
+# columns), then the grid (grid), then the toolkit (toolkit), with the host interfaces, texts
+# and shared state at the bottom (base). A file may include its own layer and those below it,
+# never one above.
 # Usage: check-layers.sh [SOURCE_ROOT]
 set -uo pipefail
 cd "${1:-$(dirname "$0")/..}" || exit 1

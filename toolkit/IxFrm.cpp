@@ -1,10 +1,18 @@
 #include "toolkit/IxFrm.h"
 
+#include <algorithm>
+#include <string>
 #include <type_traits>
+#include <vector>
 
-const wchar_t* const g_toolkitClassNames[] = {L"TKestrovaWnd", L"TCombox",       L"TComboxList", L"TPopupWnd",
-                                              L"TModalWnd",    L"TStaticButton", L"GridList",    L"GridCtrl"};
-const int g_toolkitClassCount = sizeof(g_toolkitClassNames) / sizeof(g_toolkitClassNames[0]);
+namespace {
+// Every class name a window was created with, on the user-interface thread: what the plug-in
+// must unregister before the host unloads it, whichever layer the window belongs to.
+std::vector<std::wstring>& RegisteredClassNames() {
+    static std::vector<std::wstring> names;
+    return names;
+}
+} // namespace
 
 void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle) {
     HINSTANCE hInstance = GetModuleHandleW(nullptr);
@@ -18,6 +26,10 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
     wc.lpszClassName = className;
     // Fails harmlessly once the class exists.
     RegisterClassExW(&wc);
+    std::vector<std::wstring>& names = RegisteredClassNames();
+    if (std::find(names.begin(), names.end(), className) == names.end()) {
+        names.emplace_back(className);
+    }
     CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
 }
 
@@ -61,9 +73,9 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-void UnregisterToolkitClasses() {
+void UnregisterWindowClasses() {
     HINSTANCE hInstance = GetModuleHandleW(nullptr);
-    for (int i = 0; i < g_toolkitClassCount; ++i) {
-        UnregisterClassW(g_toolkitClassNames[i], hInstance);
+    for (const std::wstring& name : RegisteredClassNames()) {
+        UnregisterClassW(name.c_str(), hInstance);
     }
 }

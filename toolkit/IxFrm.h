@@ -27,8 +27,7 @@ protected:
     void TrackMouseLeave() const;
 };
 
-// Class names of every window class the plug-in registers in the host process.
-extern const wchar_t* const g_toolkitClassNames[];
-extern const int g_toolkitClassCount;
-// Unregisters them all; only valid once no window of these classes exists.
-void UnregisterToolkitClasses();
+// Unregisters every window class the plug-in has registered in the host process (each window
+// object registers its own class when it first creates a window); only valid once no window of
+// these classes exists.
+void UnregisterWindowClasses();
