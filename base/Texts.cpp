@@ -64,7 +64,7 @@ const wchar_t* const kConfigLabels[kLanguageCount][kConfigLabelCount] = {
     },
 };
 
-const wchar_t* const kColumnTitles[kLanguageCount][kColumnTitleCount] = {
+const wchar_t* const kColumnTitles[kLanguageCount][kFundsColumnCount] = {
     {
         L"资金帐号",   L"币种",       L"今可用",     L"今资金",     L"今权益",     L"今可提",
         L"交易手续费", L"交割手续费", L"汇兑手续费", L"冻结保证金", L"冻结手续费", L"风险冻结",

@@ -1,5 +1,7 @@
 #include "columns/ColumnStore.h"
 
+#include "base/FundsColumnIds.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 
 namespace {
 
-constexpr int kLayoutColumns = 36;
 constexpr DWORD kValueBytes = 1024;
 constexpr int kKeyChars = 10;
 constexpr const char* kIgnoreKey = "ignorecol";
@@ -43,12 +44,12 @@ void ForgetProfile(const std::string& path) {
 
 // The funds bar indexes its tables by id, so a layout must name every id exactly once.
 bool IsCompleteLayout(const std::vector<ColumnSetting>& columns) {
-    if (columns.size() != static_cast<std::size_t>(kLayoutColumns)) {
+    if (columns.size() != static_cast<std::size_t>(kFundsColumnCount)) {
         return false;
     }
-    bool seen[kLayoutColumns] = {};
+    bool seen[kFundsColumnCount] = {};
     for (const ColumnSetting& column : columns) {
-        if (column.nColId < 0 || column.nColId >= kLayoutColumns || seen[column.nColId]) {
+        if (column.nColId < 0 || column.nColId >= kFundsColumnCount || seen[column.nColId]) {
             return false;
         }
         seen[column.nColId] = true;
@@ -93,7 +94,7 @@ bool LoadColumnSettings(const char* szSection, std::vector<ColumnSetting>& colum
     if (!CanOpen(path, "r")) {
         return false;
     }
-    for (int i = 0; i < kLayoutColumns; ++i) {
+    for (int i = 0; i < kFundsColumnCount; ++i) {
         char key[kKeyChars] = {};
         std::snprintf(key, sizeof(key), "%d", i);
         const std::string value = ReadValue(szSection, key, path);

@@ -21,8 +21,8 @@ std::string GetExeDir();
 std::string LayoutFilePath();
 std::string IgnoreFilePath();
 
-// Fills columns from the layout file; true only when all 36 positions were read and they
-// hold each id 0..35 exactly once. On false the caller builds the default layout.
+// Fills columns from the layout file; true only when a position was read for every column
+// and they hold each column id exactly once. On false the caller builds the default layout.
 bool LoadColumnSettings(const char* szSection, std::vector<ColumnSetting>& columns);
 // Parses one layout value "id|show|colour" into a record the caller prepared.
 void ParseColumnSetting(const char* szValue, ColumnSetting& setting);

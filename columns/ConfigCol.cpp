@@ -1,5 +1,6 @@
 #include "columns/ConfigCol.h"
 
+#include "base/FundsColumnIds.h"
 #include "base/FundsMessages.h"
 #include "base/Texts.h"
 #include "toolkit/SharedDrawing.h"
@@ -53,7 +54,7 @@ void PlaceControl(const TIxFrm* control, int x, int y, int width, int height) {
 TConfigCol::TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame)
     : TModalWnd(hParent, szTitle, pMainFrame), m_AccountColumn() {
     m_AccountColumn.bShow = true;
-    m_AccountColumn.nColId = 0;
+    m_AccountColumn.nColId = kAccountNoColumn;
 }
 
 TConfigCol::~TConfigCol() {
@@ -69,7 +70,7 @@ void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {
     m_vecIgnored.clear();
     std::size_t nPlace = 0;
     for (const ColumnSetting& column : columns) {
-        if (column.nColId == 0) {
+        if (column.nColId == kAccountNoColumn) {
             m_AccountColumn = column;
             continue;
         }

@@ -1,66 +1,72 @@
 #include "fundsbar/FundsFields.h"
 
+#include "base/PluginState.h"
 #include "base/TextCodec.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cwchar>
 
 namespace {
 
-constexpr int kAccountChars = 25;
 constexpr int kNoSource = -1;
 
-const FundsColumn kColumns[kFundsColumnCount] = {
-    {0, kNoSource, true}, // Account No.
-    {1, kNoSource, true}, // Currency
-    {2, 354, false},      // Excess Cash
-    {3, 338, true},       // Account Balance
-    {4, 346, true},       // Account Value
-    {5, 362, false},      // Cash Withdrawable
-    {6, 178, false},      // Commission
-    {7, 194, false},      // Delivery Fee
-    {8, 202, true},       // Exchange Fee
-    {9, 170, false},      // Margin on hold
-    {10, 162, false},     // Commission on hold
-    {11, 386, false},     // Hold by risk
-    {12, 306, false},     // Initial Margin
-    {13, 314, false},     // Maintain Margin
-    {14, 266, false},     // Floating PnL
-    {15, 274, false},     // LME Floating PnL
-    {16, 282, false},     // Current Floating PnL
-    {17, 226, false},     // Realized PnL
-    {18, 234, false},     // Current Realized PnL
-    {19, 421, true},      // Net PnL
-    {20, 429, true},      // PnL%
-    {21, 250, true},      // Unrealized PnL
-    {22, 298, false},     // Premium
-    {23, 138, false},     // Withdraw
-    {24, 130, false},     // Doposit
-    {25, 122, true},      // Adjustment
-    {26, 394, true},      // Risk%
-    {27, 290, false},     // Option Market Value
-    {28, 82, false},      // Last Account Balance
-    {29, 90, false},      // Last Account Value
-    {30, 74, false},      // Last Excess Cash
-    {31, 106, false},     // Last Unrealized PnL
-    {32, 146, false},     // Mortgage
-    {33, 154, false},     // Warrants as Collateral
-    {34, 322, false},     // LME Discount
-    {35, 378, false},     // Cash In/Out Balance
+constexpr FundsColumn kColumns[] = {
+    {kAccountNoColumn, kNoSource, true},
+    {kCurrencyColumn, kNoSource, true},
+    {kExcessCashColumn, 354, false},
+    {kAccountBalanceColumn, 338, true},
+    {kAccountValueColumn, 346, true},
+    {kCashWithdrawableColumn, 362, false},
+    {kCommissionColumn, 178, false},
+    {kDeliveryFeeColumn, 194, false},
+    {kExchangeFeeColumn, 202, true},
+    {kMarginOnHoldColumn, 170, false},
+    {kCommissionOnHoldColumn, 162, false},
+    {kHoldByRiskColumn, 386, false},
+    {kInitialMarginColumn, 306, false},
+    {kMaintainMarginColumn, 314, false},
+    {kFloatingPnlColumn, 266, false},
+    {kLmeFloatingPnlColumn, 274, false},
+    {kCurrentFloatingPnlColumn, 282, false},
+    {kRealizedPnlColumn, 226, false},
+    {kCurrentRealizedPnlColumn, 234, false},
+    {kNetPnlColumn, 421, true},
+    {kPnlRateColumn, 429, true},
+    {kUnrealizedPnlColumn, 250, true},
+    {kPremiumColumn, 298, false},
+    {kWithdrawColumn, 138, false},
+    {kDepositColumn, 130, false},
+    {kAdjustmentColumn, 122, true},
+    {kRiskRateColumn, 394, true},
+    {kOptionMarketValueColumn, 290, false},
+    {kLastAccountBalanceColumn, 82, false},
+    {kLastAccountValueColumn, 90, false},
+    {kLastExcessCashColumn, 74, false},
+    {kLastUnrealizedPnlColumn, 106, false},
+    {kMortgageColumn, 146, false},
+    {kWarrantsAsCollateralColumn, 154, false},
+    {kLmeDiscountColumn, 322, false},
+    {kCashInOutBalanceColumn, 378, false},
 };
+
+constexpr bool IsRowOfItsId() {
+    for (int i = 0; i < kFundsColumnCount; ++i) {
+        if (kColumns[i].nColId != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(sizeof(kColumns) / sizeof(kColumns[0]) == kFundsColumnCount,
+              "a catalogue row for every column");
+static_assert(IsRowOfItsId(), "catalogue rows in the order of their ids");
 
 const FundsColumn kUnknownColumn = {-1, kNoSource, false};
 
-constexpr int kPnlRateId = 20;
-constexpr std::size_t kCurrencyOffset = 53;
-constexpr std::size_t kBalanceOffset = 338;
-constexpr std::size_t kValueOffset = 346;
-constexpr std::size_t kExcessCashOffset = 354;
-constexpr std::size_t kLastBalanceOffset = 82;
-
-bool IsKnownId(int nColId) {
-    return nColId >= 0 && nColId < kFundsColumnCount;
+double ColumnValue(const FundsRecord* record, FundsColumnId nColId) {
+    return ReadFundsDouble(record, static_cast<std::size_t>(kColumns[nColId].nOffset));
 }
 
 // Room for any double in fixed point (DBL_MAX has 309 integer digits) and a percent sign.
@@ -86,7 +92,7 @@ void FormatNumber(double value, bool bPercent, wchar_t* dest) {
 } // namespace
 
 const FundsColumn& GetFundsColumn(int nColId) {
-    return IsKnownId(nColId) ? kColumns[nColId] : kUnknownColumn;
+    return IsFundsColumnId(nColId) ? kColumns[nColId] : kUnknownColumn;
 }
 
 bool IsDefaultShown(int nColId) {
@@ -97,33 +103,33 @@ bool IsEmptyFunds(const FundsRecord* record) {
     if (!record) {
         return true;
     }
-    return ReadFundsDouble(record, kBalanceOffset) == 0.0 && ReadFundsDouble(record, kValueOffset) == 0.0 &&
-           ReadFundsDouble(record, kExcessCashOffset) == 0.0 &&
-           ReadFundsDouble(record, kLastBalanceOffset) == 0.0;
+    return ColumnValue(record, kAccountBalanceColumn) == 0.0 &&
+           ColumnValue(record, kAccountValueColumn) == 0.0 && ColumnValue(record, kExcessCashColumn) == 0.0 &&
+           ColumnValue(record, kLastAccountBalanceColumn) == 0.0;
 }
 
 void FormatFundsField(int nColId, const char* szAccount, const FundsRecord* record, wchar_t* dest) {
-    if (!IsKnownId(nColId)) {
+    if (!IsFundsColumnId(nColId)) {
         return;
     }
     switch (nColId) {
-    case 0:
+    case kAccountNoColumn:
         if (!szAccount || szAccount[0] == '\0') {
             std::wcscpy(dest, L"--");
         } else {
-            Cp936ToWide(szAccount, dest, kAccountChars);
+            Cp936ToWide(szAccount, dest, static_cast<int>(kAccountChars));
         }
         return;
-    case 1:
+    case kCurrencyColumn:
         if (record) {
             // The host's text may run on past its field; it ends at its terminator.
-            Cp936ToWide(reinterpret_cast<const char*>(record) + kCurrencyOffset, dest, kValueTextChars);
+            Cp936ToWide(record->szCurrency, dest, kValueTextChars);
         }
         return;
     default: {
         const std::size_t offset = static_cast<std::size_t>(kColumns[nColId].nOffset);
         const double value = record ? ReadFundsDouble(record, offset) : 0.0;
-        FormatNumber(value, nColId == kPnlRateId, dest);
+        FormatNumber(value, nColId == kPnlRateColumn, dest);
         return;
     }
     }

@@ -1,17 +1,17 @@
 #pragma once
-// The 36 funds columns: where each value comes from and how it is written.
+// The funds columns: where each value comes from and how it is written.
+#include "base/FundsColumnIds.h"
 #include "base/HostInterfaces.h"
 
-constexpr int kFundsColumnCount = 36;
 constexpr int kValueTextChars = 260;
 
 struct FundsColumn {
     int nColId;
-    int nOffset;        // byte offset of the double in a FundsRecord; -1 for ids 0 and 1
+    int nOffset;        // byte offset of the double in a FundsRecord; -1 for account and currency
     bool bDefaultShown; // shown when no stored layout exists
 };
 
-// The catalogue entry of an id 0..35.
+// The catalogue entry of an id; an id outside the columns gets an entry of id -1.
 const FundsColumn& GetFundsColumn(int nColId);
 bool IsDefaultShown(int nColId);
 
@@ -21,5 +21,5 @@ bool IsEmptyFunds(const FundsRecord* record);
 
 // Writes the text of a column for an account number (code page 936, may be empty) and a
 // funds record (may be null) into dest, which holds kValueTextChars wide characters and is
-// zero-filled by the caller. Ids outside 0..35 write nothing.
+// zero-filled by the caller. Ids outside the columns write nothing.
 void FormatFundsField(int nColId, const char* szAccount, const FundsRecord* record, wchar_t* dest);

@@ -26,7 +26,7 @@ constexpr int kListHeight = 100;
 
 // The "Account No." and "Currency" cells carry a drop mark and open a list.
 bool IsDropColumn(int nColId) {
-    return nColId == 0 || nColId == 1;
+    return nColId == kAccountNoColumn || nColId == kCurrencyColumn;
 }
 
 // A value sits 20 pixels below its title, in a band of the same height.
@@ -237,7 +237,7 @@ void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
         const RECT& rcCell = cells[k];
         const int nColId = m_vecSettings[shown[k]].nColId;
         if (IsDropColumn(nColId)) {
-            RECT& rcHit = nColId == 0 ? m_rcAccount : m_rcCurrency;
+            RECT& rcHit = nColId == kAccountNoColumn ? m_rcAccount : m_rcCurrency;
             rcHit = rcCell;
             DrawDropArrow(hDC, rcCell);
             rcHit.bottom = ValueRect(rcCell).bottom;
@@ -312,7 +312,7 @@ void TKestrovaWnd::OpenColumnDialog() {
 void TKestrovaWnd::OnColumnsChanged() {
     const bool bCurrencyHidden =
         std::any_of(m_vecSettings.begin(), m_vecSettings.end(),
-                    [](const ColumnSetting& s) { return !s.bShow && s.nColId == 1; });
+                    [](const ColumnSetting& s) { return !s.bShow && s.nColId == kCurrencyColumn; });
     if (bCurrencyHidden) {
         m_rcCurrency = RECT{};
     }

@@ -1,5 +1,7 @@
 #include "soak/GeneratedConfig.h"
 
+#include "base/FundsColumnIds.h"
+
 #include <algorithm>
 #include <random>
 #include <set>
@@ -9,8 +11,6 @@ namespace soak {
 namespace {
 
 using Expect = GeneratedConfig::Expect;
-
-constexpr int kColumns = 36;
 
 class Dice {
 public:
@@ -65,7 +65,7 @@ constexpr std::size_t k64K = 64 * 1024;
 // A complete layout of any order and flags.
 std::vector<ColumnSetting> AnyLayout(Dice& dice) {
     std::vector<ColumnSetting> columns;
-    for (int id = 0; id < kColumns; ++id) {
+    for (int id = 0; id < kFundsColumnCount; ++id) {
         columns.push_back({dice.OneIn(2), {}, id, dice.OneIn(2), false, 0});
     }
     std::shuffle(columns.begin(), columns.end(), dice.Engine());
@@ -121,8 +121,8 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
     for (const ColumnSetting& column : layout) {
         values.push_back(SpellValue(dice, column));
     }
-    const int at = dice.Below(kColumns);
-    const int other = (at + 1 + dice.Below(kColumns - 1)) % kColumns;
+    const int at = dice.Below(kFundsColumnCount);
+    const int other = (at + 1 + dice.Below(kFundsColumnCount - 1)) % kFundsColumnCount;
     const std::string rest = values[at].substr(values[at].find('|'));
     config.expect = Expect::Refused;
     switch (kind) {
@@ -139,7 +139,8 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
         break;
     case kIdOutOfRange:
         values[at] =
-            std::to_string(dice.OneIn(2) ? kColumns + dice.Below(1000) : -1 - dice.Below(1000)) + rest;
+            std::to_string(dice.OneIn(2) ? kFundsColumnCount + dice.Below(1000) : -1 - dice.Below(1000)) +
+            rest;
         break;
     case kHugeId: {
         const char* const huge[] = {"99999999999999999999", "2147483648", "-2147483649", "4294967296",
@@ -156,8 +157,8 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
         break;
     case kWrongSeparators: {
         const char* const separators[] = {",", ";", "/", " ", "\\", ":", "||", "\t"};
-        for (int n = 1 + dice.Below(kColumns); n > 0; --n) {
-            std::string& value = values[dice.Below(kColumns)];
+        for (int n = 1 + dice.Below(kFundsColumnCount); n > 0; --n) {
+            std::string& value = values[dice.Below(kFundsColumnCount)];
             const std::string separator = dice.Pick(separators);
             for (std::size_t p = value.find('|'); p != std::string::npos;
                  p = value.find('|', p + separator.size())) {
@@ -184,7 +185,7 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
     }
 
     std::vector<std::string> lines;
-    for (int key = 0; key < kColumns; ++key) {
+    for (int key = 0; key < kFundsColumnCount; ++key) {
         if (kind != kMissingKey || key != at) {
             lines.push_back(Line(key, values[key]));
         }
@@ -232,7 +233,7 @@ void MakeIgnore(Dice& dice, IgnoreKind kind, GeneratedConfig& config) {
     case kIds:
     case kIdsOutOfRange:
         for (int n = dice.Below(8); n > 0; --n) {
-            const int id = dice.Below(kColumns);
+            const int id = dice.Below(kFundsColumnCount);
             named.insert(id);
             add((dice.OneIn(3) ? "|" : "") + std::to_string(id));
         }
@@ -246,7 +247,7 @@ void MakeIgnore(Dice& dice, IgnoreKind kind, GeneratedConfig& config) {
         const char* const separators[] = {",", ";", " ", "/"};
         const std::string separator = dice.Pick(separators);
         for (int n = 1 + dice.Below(6); n > 0; --n) {
-            value += std::to_string(dice.Below(kColumns)) + separator;
+            value += std::to_string(dice.Below(kFundsColumnCount)) + separator;
         }
         break;
     }
@@ -257,7 +258,7 @@ void MakeIgnore(Dice& dice, IgnoreKind kind, GeneratedConfig& config) {
         break;
     case kIgnore64K:
         while (value.size() < k64K) {
-            add(std::to_string(dice.Below(kColumns * 2)));
+            add(std::to_string(dice.Below(kFundsColumnCount * 2)));
         }
         break;
     case kIgnoreKindCount:
