@@ -7,7 +7,7 @@ namespace {
 // One array per language, in the order of the Language enumeration.
 enum Language { kSimplified, kTraditional, kEnglish, kLanguageCount };
 
-const wchar_t* const kDialogTexts[kLanguageCount][kDialogTextCount] = {
+constexpr const wchar_t* kDialogTexts[kLanguageCount][kDialogTextCount] = {
     {
         L"显示全部",
         L"隐藏全部",
@@ -40,7 +40,7 @@ const wchar_t* const kDialogTexts[kLanguageCount][kDialogTextCount] = {
     },
 };
 
-const wchar_t* const kConfigLabels[kLanguageCount][kConfigLabelCount] = {
+constexpr const wchar_t* kConfigLabels[kLanguageCount][kConfigLabelCount] = {
     {
         L"显示",
         L"标题",
@@ -64,7 +64,7 @@ const wchar_t* const kConfigLabels[kLanguageCount][kConfigLabelCount] = {
     },
 };
 
-const wchar_t* const kColumnTitles[kLanguageCount][kFundsColumnCount] = {
+constexpr const wchar_t* kColumnTitles[kLanguageCount][kFundsColumnCount] = {
     {
         L"资金帐号",   L"币种",       L"今可用",     L"今资金",     L"今权益",     L"今可提",
         L"交易手续费", L"交割手续费", L"汇兑手续费", L"冻结保证金", L"冻结手续费", L"风险冻结",
@@ -121,6 +121,31 @@ const wchar_t* const kColumnTitles[kLanguageCount][kFundsColumnCount] = {
     },
 };
 
+constexpr const wchar_t* kWindowTypeTitles[kLanguageCount] = {L"资金栏", L"資金欄", L"Funds Bar"};
+
+// A table with fewer texts than its rows compiles, the missing ones null: each row must be full.
+template <int Count> constexpr bool HasEveryText(const wchar_t* const (&table)[kLanguageCount][Count]) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+        for (int row = 0; row < Count; ++row) {
+            if (!table[language][row]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(HasEveryText(kDialogTexts), "a dialog text in every language");
+static_assert(HasEveryText(kConfigLabels), "a dialog label in every language");
+static_assert(HasEveryText(kColumnTitles), "a title for every column in every language");
+static_assert(kWindowTypeTitles[kLanguageCount - 1], "a window type title in every language");
+
+constexpr SharedFontChoice kChineseFonts = {L"宋体", 20, 13, 16};
+constexpr SharedFontChoice kCalibriFonts = {L"Calibri", 25, 18, 20};
+constexpr SharedFontChoice kArialFonts = {L"Arial", 20, 13, 16};
+
+// Whether the shared fonts take the Chinese face: only when the host named a Chinese language.
+bool g_bChineseFace = false;
+
 Language CurrentLanguage() {
     switch (g_nLanguage) {
     case 1028:
@@ -142,14 +167,30 @@ template <int Count> const wchar_t* Lookup(const wchar_t* const (&table)[kLangua
 
 } // namespace
 
-const wchar_t* GetDialogText(int nRow) {
-    return Lookup(kDialogTexts, nRow);
+const wchar_t* GetDialogText(int nText) {
+    return Lookup(kDialogTexts, nText);
 }
 
-const wchar_t* GetConfigLabel(int nRow) {
-    return Lookup(kConfigLabels, nRow);
+const wchar_t* GetConfigLabel(int nLabel) {
+    return Lookup(kConfigLabels, nLabel);
 }
 
 const wchar_t* GetColumnTitle(int nColId) {
     return Lookup(kColumnTitles, nColId);
+}
+
+void SetHostLanguage(int nHostLanguage) {
+    g_nLanguage = nHostLanguage == 0 ? 2052 : nHostLanguage;
+    g_bChineseFace = nHostLanguage == 2052 || nHostLanguage == 1028;
+}
+
+const wchar_t* GetWindowTypeTitle() {
+    return kWindowTypeTitles[CurrentLanguage()];
+}
+
+SharedFontChoice ChooseSharedFonts(bool (*isInstalled)(const wchar_t* faceName)) {
+    if (g_bChineseFace) {
+        return kChineseFonts;
+    }
+    return isInstalled(kCalibriFonts.face) ? kCalibriFonts : kArialFonts;
 }

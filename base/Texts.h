@@ -1,14 +1,52 @@
 #pragma once
-// Every text the plug-in draws, in the language the host chose (g_nLanguage, read at each
-// call): 1028 Traditional Chinese, 1033 English, any other value Simplified Chinese.
+// Every text the plug-in draws, and every other choice that follows the host's language: the
+// window type's title and the shared fonts' face and heights. This is the one place that
+// reads the language (g_nLanguage, at each call): 1028 Traditional Chinese, 1033 English, any
+// other value Simplified Chinese.
 #include "base/FundsColumnIds.h"
 
-constexpr int kDialogTextCount = 8;
-constexpr int kConfigLabelCount = 5;
+// Buttons and colour choices of the column dialog.
+enum DialogText : int {
+    kShowAllText,
+    kHideAllText,
+    kOkText,
+    kCancelText,
+    kYesText,
+    kNoText,
+    kMoveUpText,
+    kMoveDownText,
+    kDialogTextCount
+};
 
-// Buttons and yes/no texts of the column dialog, rows 0..7.
-const wchar_t* GetDialogText(int nRow);
-// Column dialog grid headers (0..2), "Config" (3), "Config Column" (4).
-const wchar_t* GetConfigLabel(int nRow);
-// Title of a funds column.
+// The column dialog's grid headers, then "Config" and "Config Column" (the menu command and
+// the dialog's title).
+enum ConfigLabel : int {
+    kShowLabel,
+    kTitleLabel,
+    kShowColorLabel,
+    kConfigLabel,
+    kConfigColumnLabel,
+    kConfigLabelCount
+};
+
+// A text outside its table is the empty text.
+const wchar_t* GetDialogText(int nText);
+const wchar_t* GetConfigLabel(int nLabel);
 const wchar_t* GetColumnTitle(int nColId);
+
+// Stores the language the host hands over at load. A 0 means Simplified Chinese texts, drawn
+// in the Latin face.
+void SetHostLanguage(int nHostLanguage);
+// The title the funds bar's window type is registered under.
+const wchar_t* GetWindowTypeTitle();
+
+// Face and heights of the shared fonts.
+struct SharedFontChoice {
+    const wchar_t* face;
+    int nValueHeight;
+    int nTextHeight;
+    int nCaptionHeight;
+};
+// The shared fonts of the stored language. A Latin face is "Calibri" where it is installed,
+// which isInstalled tells (asked only then), else "Arial".
+SharedFontChoice ChooseSharedFonts(bool (*isInstalled)(const wchar_t* faceName));

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kGridColumns = 3;
 constexpr int kColumnWidths[kGridColumns] = {40, 160, 75};
+constexpr ConfigLabel kColumnHeaders[kGridColumns] = {kShowLabel, kTitleLabel, kShowColorLabel};
 constexpr COLORREF kGridBackground = RGB(243, 243, 243);
 constexpr COLORREF kHeaderBackground = RGB(240, 240, 240);
 constexpr COLORREF kHeaderText = RGB(58, 58, 58);
@@ -21,10 +22,6 @@ constexpr COLORREF kRowText = RGB(0, 0, 0);
 constexpr UINT kItemMask =
     GIF_TEXT | GIF_BKCOLOR | GIF_TEXTCOLOR | GIF_FONT | GIF_TEXTTOP | GIF_MARGIN | GIF_FORMAT;
 static_assert(kItemMask == 0x3F1, "attributes every filled cell takes");
-
-// Dialog texts of the two colour choices.
-constexpr int kYesText = 4;
-constexpr int kNoText = 5;
 
 constexpr int kMargin = 10;
 constexpr int kGridWidth = 290;
@@ -140,14 +137,19 @@ void TConfigCol::CreateControls() {
     m_pColorCombo->m_vecItems = ChoiceRows(ColourChoices());
     m_pColorCombo->SetCurSel(0);
 
-    const std::pair<std::unique_ptr<TStaticButton>*, int> buttons[] = {
-        {&m_pBtnShowAll, kShowAll}, {&m_pBtnHideAll, kHideAll}, {&m_pBtnOK, kOK},
-        {&m_pBtnCancel, kCancel},   {&m_pBtnMoveUp, kMoveUp},   {&m_pBtnMoveDown, kMoveDown}};
-    // Button captions by command: dialog texts 0 to 3, then 6 and 7.
-    const int captions[] = {0, 1, 2, 3, 6, 7};
-    for (const auto& [button, nCommand] : buttons) {
+    const struct {
+        std::unique_ptr<TStaticButton>* button;
+        Command nCommand;
+        DialogText caption;
+    } buttons[] = {{&m_pBtnShowAll, kShowAll, kShowAllText},
+                   {&m_pBtnHideAll, kHideAll, kHideAllText},
+                   {&m_pBtnOK, kOK, kOkText},
+                   {&m_pBtnCancel, kCancel, kCancelText},
+                   {&m_pBtnMoveUp, kMoveUp, kMoveUpText},
+                   {&m_pBtnMoveDown, kMoveDown, kMoveDownText}};
+    for (const auto& [button, nCommand, caption] : buttons) {
         *button = std::make_unique<TStaticButton>();
-        (*button)->Create(m_hWnd, GetDialogText(captions[nCommand]), nCommand);
+        (*button)->Create(m_hWnd, GetDialogText(caption), nCommand);
     }
 }
 
@@ -215,7 +217,7 @@ void TConfigCol::FillGrid(int nFirst) {
             if (k == 0) {
                 item.crBack = kHeaderBackground;
                 item.crText = kHeaderText;
-                lstrcpynW(item.text, GetConfigLabel(col), nTextChars);
+                lstrcpynW(item.text, GetConfigLabel(kColumnHeaders[col]), nTextChars);
             } else {
                 const ColumnSetting& column = m_vecColumns[static_cast<std::size_t>(r - 1)];
                 item.crText = kRowText;

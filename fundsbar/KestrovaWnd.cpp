@@ -292,14 +292,14 @@ void TKestrovaWnd::OnMouseLeave() {
 
 void TKestrovaWnd::ShowContextMenu() {
     PopupMenu menu;
-    AppendMenuW(menu.get(), MF_STRING, kConfigCommand, GetConfigLabel(4));
+    AppendMenuW(menu.get(), MF_STRING, kConfigCommand, GetConfigLabel(kConfigColumnLabel));
     POINT pt = {};
     GetCursorPos(&pt);
     TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
 }
 
 void TKestrovaWnd::OpenColumnDialog() {
-    TConfigCol dialog(m_hWnd, GetConfigLabel(4), g_pMainFrame);
+    TConfigCol dialog(m_hWnd, GetConfigLabel(kConfigColumnLabel), g_pMainFrame);
     dialog.SetColumns(m_vecSettings);
     // OK and Cancel both end with the result set, so the list is saved after either, unchanged
     // after Cancel; Escape and the close commands save nothing.

@@ -2,10 +2,10 @@
 
 #include "fundsbar/KestrovaWnd.h"
 #include "base/PluginState.h"
+#include "base/Texts.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 
-#include <cwchar>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -51,35 +51,12 @@ bool IsFontInstalled(const wchar_t* faceName) {
     return false;
 }
 
-const wchar_t* ChooseFaceName(int nLanguage, bool bCalibriInstalled) {
-    if (nLanguage == 2052 || nLanguage == 1028) {
-        return L"宋体";
-    }
-    return bCalibriInstalled ? L"Calibri" : L"Arial";
-}
-
-const wchar_t* WindowTypeTitle(int nLanguage) {
-    switch (nLanguage) {
-    case 1028:
-        return L"資金欄";
-    case 1033:
-        return L"Funds Bar";
-    default:
-        return L"资金栏";
-    }
-}
-
 extern "C" void HOSTAPI OnPluginLoad(int nLanguage) {
-    // A 0 from the host means Simplified Chinese texts, drawn in the Latin face.
-    g_nLanguage = nLanguage == 0 ? 2052 : nLanguage;
-    const bool bChineseFace = nLanguage == 2052 || nLanguage == 1028;
-    wchar_t szFace[260] = {};
-    lstrcpynW(szFace, ChooseFaceName(nLanguage, !bChineseFace && IsFontInstalled(L"Calibri")), 260);
-
-    const bool bCalibri = std::wcscmp(szFace, L"Calibri") == 0;
-    g_hValueFont.reset(MakeSharedFont(szFace, bCalibri ? 25 : 20, FW_BOLD));
-    g_hTextFont.reset(MakeSharedFont(szFace, bCalibri ? 18 : 13, FW_DONTCARE));
-    g_hCaptionFont.reset(MakeSharedFont(szFace, bCalibri ? 20 : 16, FW_DONTCARE));
+    SetHostLanguage(nLanguage);
+    const SharedFontChoice fonts = ChooseSharedFonts(&IsFontInstalled);
+    g_hValueFont.reset(MakeSharedFont(fonts.face, fonts.nValueHeight, FW_BOLD));
+    g_hTextFont.reset(MakeSharedFont(fonts.face, fonts.nTextHeight, FW_DONTCARE));
+    g_hCaptionFont.reset(MakeSharedFont(fonts.face, fonts.nCaptionHeight, FW_DONTCARE));
     g_hBorderBrush.reset(CreateSolidBrush(RGB(150, 150, 150)));
     g_hBackBrush.reset(CreateSolidBrush(RGB(231, 231, 231)));
 }
@@ -92,7 +69,7 @@ extern "C" void HOSTAPI OnPluginInit(void* pHost) {
     g_pMainFrame = static_cast<IMainFrame*>(g_pHost->GetInterface(L"MainFrame", kHostInterfaceVersion));
     if (g_pMainFrame) {
         wchar_t szTitle[260] = {};
-        lstrcpynW(szTitle, WindowTypeTitle(g_nLanguage), 260);
+        lstrcpynW(szTitle, GetWindowTypeTitle(), 260);
         g_pMainFrame->RegisterWindowType(kFundsBarTypeId, szTitle, &CreateFundsBar);
     }
     g_pTradeApi = static_cast<ITradeApi*>(g_pHost->GetInterface(L"TradeApi", kHostInterfaceVersion));

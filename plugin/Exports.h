@@ -24,7 +24,3 @@ constexpr std::int32_t kFundsBarTypeId = 0x271112;
 constexpr const wchar_t* kHostInterfaceVersion = L"1.0.0.1";
 
 bool IsFontInstalled(const wchar_t* faceName);
-// The face all three shared fonts use, for a stored language.
-const wchar_t* ChooseFaceName(int nLanguage, bool bCalibriInstalled);
-// The registered window type's title in the given language.
-const wchar_t* WindowTypeTitle(int nLanguage);
