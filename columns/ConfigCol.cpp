@@ -15,10 +15,7 @@ namespace {
 constexpr int kGridColumns = 3;
 constexpr int kColumnWidths[kGridColumns] = {40, 160, 75};
 constexpr ConfigLabel kColumnHeaders[kGridColumns] = {kShowLabel, kTitleLabel, kShowColorLabel};
-constexpr COLORREF kGridBackground = RGB(243, 243, 243);
-constexpr COLORREF kHeaderBackground = RGB(240, 240, 240);
 constexpr COLORREF kHeaderText = RGB(58, 58, 58);
-constexpr COLORREF kRowText = RGB(0, 0, 0);
 constexpr UINT kItemMask =
     GIF_TEXT | GIF_BKCOLOR | GIF_TEXTCOLOR | GIF_FONT | GIF_TEXTTOP | GIF_MARGIN | GIF_FORMAT;
 static_assert(kItemMask == 0x3F1, "attributes every filled cell takes");
@@ -122,7 +119,7 @@ void TConfigCol::CreateControls() {
     m_pGridList->Create(m_hWnd);
     if (TGridCtrl* grid = Grid()) {
         grid->m_nCols = kGridColumns;
-        grid->m_crBkgnd = kGridBackground;
+        grid->m_crBkgnd = kCellColour;
         for (int col = 0; col < kGridColumns; ++col) {
             grid->SetColumnWidth(col, kColumnWidths[col]);
             grid->UpdateScrollBars();
@@ -206,7 +203,7 @@ void TConfigCol::FillGrid(int nFirst) {
     base.nMargin = 3;
     base.mask = kItemMask;
     base.nFormat = DT_VCENTER; // left-aligned
-    base.crBack = kGridBackground;
+    base.crBack = kCellColour;
     const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
 
     for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
@@ -215,12 +212,12 @@ void TConfigCol::FillGrid(int nFirst) {
             item.row = k;
             item.col = col;
             if (k == 0) {
-                item.crBack = kHeaderBackground;
+                item.crBack = kFaceColour;
                 item.crText = kHeaderText;
                 lstrcpynW(item.text, GetConfigLabel(kColumnHeaders[col]), nTextChars);
             } else {
                 const ColumnSetting& column = m_vecColumns[static_cast<std::size_t>(r - 1)];
-                item.crText = kRowText;
+                item.crText = kTextColour;
                 if (col == 0) {
                     auto box = std::make_unique<TGridCellCheckbox>();
                     if (const TGridCellBase* old = grid->GetCell(k, 0)) {

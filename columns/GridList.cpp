@@ -1,10 +1,10 @@
 #include "columns/GridList.h"
 
 #include "toolkit/MemDC.h"
+#include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
 namespace {
-constexpr COLORREF kListBackground = RGB(240, 240, 240);
 // How far the grid reaches past the top and left edges when the list shows no grid edge.
 constexpr int kHiddenEdge = 2;
 } // namespace
@@ -67,7 +67,7 @@ void TGridList::OnPaint() {
     TMemDC dc(m_hWnd);
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    FillSolid(dc.GetSafeHdc(), rc, kListBackground);
+    FillSolid(dc.GetSafeHdc(), rc, kFaceColour);
 }
 
 void TGridList::PassToParent(UINT uMsg, WPARAM wParam, LPARAM lParam) const {

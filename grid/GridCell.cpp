@@ -10,7 +10,7 @@ namespace {
 constexpr int kBoxSize = 15;
 constexpr int kBoxLeft = 5;        // box offset from the cell's left edge
 constexpr int kBoxClearWidth = 22; // left part of the cell kept free of the selection colour
-constexpr COLORREF kBoxPen = RGB(150, 150, 150);
+constexpr COLORREF kBoxPen = kBorderColour;
 constexpr COLORREF kArrowPen = RGB(70, 70, 70);
 constexpr int kArrowRoom = 10; // header text stops this far left of a sort arrow
 

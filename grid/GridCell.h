@@ -3,6 +3,7 @@
 // off-screen context. Plain text cells, check box cells, combo cells edited in place through
 // the grid's one combo box, and header cells with a sort arrow.
 #include "toolkit/GdiHandle.h"
+#include "toolkit/SharedDrawing.h"
 
 #include <utility>
 #include <vector>
@@ -59,7 +60,7 @@ public:
     wchar_t m_szText[kCellTextChars] = {};
     COLORREF m_crText = RGB(50, 50, 50);
     COLORREF m_crSelText = RGB(255, 255, 255);
-    COLORREF m_crBack = RGB(243, 243, 243);
+    COLORREF m_crBack = kCellColour;
     COLORREF m_crSelBack = RGB(50, 112, 195);
     COLORREF m_crBorder = RGB(135, 135, 135);
     LOGFONTW m_lfFont = {};

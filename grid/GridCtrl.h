@@ -8,6 +8,7 @@
 // the selection and every row in a notification are logical.
 #include "grid/GridCell.h"
 #include "toolkit/IxFrm.h"
+#include "toolkit/SharedDrawing.h"
 
 #include <map>
 #include <memory>
@@ -92,7 +93,7 @@ public:
     int RowHeight(int screenRow) const; // stored, else 25
     int ColumnWidth(int col) const;     // stored, else 100
 
-    COLORREF m_crBkgnd = RGB(240, 240, 240);
+    COLORREF m_crBkgnd = kFaceColour;
     int m_nPageRows = 0;
     int m_nRows = 0;
     int m_nCols = 0;

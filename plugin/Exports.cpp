@@ -57,8 +57,8 @@ extern "C" void HOSTAPI OnPluginLoad(int nLanguage) {
     g_hValueFont.reset(MakeSharedFont(fonts.face, fonts.nValueHeight, FW_BOLD));
     g_hTextFont.reset(MakeSharedFont(fonts.face, fonts.nTextHeight, FW_DONTCARE));
     g_hCaptionFont.reset(MakeSharedFont(fonts.face, fonts.nCaptionHeight, FW_DONTCARE));
-    g_hBorderBrush.reset(CreateSolidBrush(RGB(150, 150, 150)));
-    g_hBackBrush.reset(CreateSolidBrush(RGB(231, 231, 231)));
+    g_hBorderBrush.reset(CreateSolidBrush(kBorderColour));
+    g_hBackBrush.reset(CreateSolidBrush(kBackColour));
 }
 
 extern "C" void HOSTAPI OnPluginInit(void* pHost) {

@@ -134,7 +134,7 @@ void TCombox::DrawCombox(HDC hDC, const RECT& rcClient) const {
     InflateRect(&rcText, -4, -2);
     SelectScope font(hDC, m_hFont);
     SetBkMode(hDC, TRANSPARENT);
-    SetTextColor(hDC, RGB(0, 0, 0));
+    SetTextColor(hDC, kTextColour);
     DrawTextW(hDC, m_strText.c_str(), static_cast<int>(m_strText.size()), &rcText,
               DT_VCENTER | DT_SINGLELINE);
 }

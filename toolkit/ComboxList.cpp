@@ -387,7 +387,7 @@ void TComboxList::DrawList(HDC hDC, const RECT& rcClient) {
 void TComboxList::DrawItems(HDC hDC, const RECT& rcClient) {
     SetBkMode(hDC, TRANSPARENT);
     SelectScope fontScope(hDC, m_hFont);
-    SetTextColor(hDC, RGB(0, 0, 0));
+    SetTextColor(hDC, kTextColour);
     const int nFirst = FirstVisibleRow();
     const int nRows = static_cast<int>(m_vecItems.size());
     const int nRowHeight = RowHeight();

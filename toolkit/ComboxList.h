@@ -1,5 +1,6 @@
 #pragma once
 #include "toolkit/PopupWnd.h"
+#include "toolkit/SharedDrawing.h"
 
 #include <string>
 #include <vector>
@@ -66,7 +67,7 @@ public:
     bool m_bHasScroll = false;
     HFONT m_hFont = nullptr;
     std::vector<ComboItem> m_vecItems;
-    COLORREF m_crBack = RGB(231, 231, 231);
+    COLORREF m_crBack = kBackColour;
     COLORREF m_crHot = RGB(51, 153, 255);
     int m_nRowExtra = 10;
     int m_nMaxHeight = 230;

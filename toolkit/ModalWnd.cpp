@@ -6,8 +6,8 @@
 namespace {
 constexpr COLORREF kFrameColour = RGB(70, 70, 70);
 constexpr COLORREF kCaptionColour = RGB(96, 96, 96);
-constexpr COLORREF kLightColour = RGB(231, 231, 231); // title, and the close cross under the mouse
-constexpr COLORREF kCloseColour = RGB(150, 150, 150);
+constexpr COLORREF kLightColour = kBackColour; // title, and the close cross under the mouse
+constexpr COLORREF kCloseColour = kBorderColour;
 // Ancestors through which a message still counts as one of the dialog's own.
 constexpr int kOwnAncestorLevels = 3;
 } // namespace

@@ -5,7 +5,6 @@
 #include "toolkit/ToolkitMessages.h"
 
 namespace {
-constexpr COLORREF kFace = RGB(240, 240, 240);
 constexpr COLORREF kHoverFace = RGB(240, 244, 252);
 constexpr int kFocusInset = 3;
 } // namespace
@@ -90,7 +89,7 @@ void TStaticButton::OnPaint() {
 
 void TStaticButton::DrawButton(HDC hDC, const RECT& rcClient) const {
     SetBkMode(hDC, TRANSPARENT);
-    FillSolid(hDC, rcClient, kFace);
+    FillSolid(hDC, rcClient, kFaceColour);
     FrameRect(hDC, &rcClient, g_hBorderBrush.get());
     if (m_bHover) {
         FillSolid(hDC, rcClient, kHoverFace);
@@ -107,6 +106,6 @@ void TStaticButton::DrawButton(HDC hDC, const RECT& rcClient) const {
     GetTextExtentPoint32W(hDC, m_szText, lstrlenW(m_szText), &extent);
     RECT rcText = rcClient;
     rcText.top += (rcText.bottom - rcText.top - extent.cy) / 2;
-    SetTextColor(hDC, RGB(0, 0, 0));
+    SetTextColor(hDC, kTextColour);
     DrawTextW(hDC, m_szText, -1, &rcText, DT_CENTER);
 }
