@@ -54,9 +54,7 @@ TConfigCol::TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFr
 TConfigCol::~TConfigCol() {
     // A run ended by WM_QUIT leaves the window up; it and the controls' windows go before the
     // objects behind them.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {

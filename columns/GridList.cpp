@@ -1,6 +1,5 @@
 #include "columns/GridList.h"
 
-#include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
@@ -11,9 +10,7 @@ constexpr int kHiddenEdge = 2;
 
 TGridList::~TGridList() {
     // The grid's window goes with the list's, before the grid object does.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 void TGridList::Create(HWND hParent) {
@@ -64,10 +61,7 @@ void TGridList::OnSize() {
 }
 
 void TGridList::OnPaint() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    FillSolid(dc.GetSafeHdc(), rc, kFaceColour);
+    PaintBuffered([](HDC hDC, const RECT& rc) { FillSolid(hDC, rc, kFaceColour); });
 }
 
 void TGridList::PassToParent(UINT uMsg, WPARAM wParam, LPARAM lParam) const {

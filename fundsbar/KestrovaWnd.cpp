@@ -5,7 +5,6 @@
 #include "base/FundsMessages.h"
 #include "base/TextCodec.h"
 #include "base/Texts.h"
-#include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
@@ -70,10 +69,7 @@ TKestrovaWnd::TKestrovaWnd() {
 }
 
 TKestrovaWnd::~TKestrovaWnd() {
-    // A window that outlived its object would route messages to freed memory.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 bool TKestrovaWnd::CreateBar() {
@@ -161,22 +157,20 @@ void TKestrovaWnd::FormatFundsValue(int nColId, wchar_t* dest) const {
 }
 
 void TKestrovaWnd::OnPaint() {
-    TMemDC dc(m_hWnd);
-    const HDC hDC = dc.GetSafeHdc();
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    SetBkMode(hDC, TRANSPARENT);
-    FillSolid(hDC, rc, kBarBackground);
-    if (m_bAccountHot || m_bCurrencyHot) {
-        BrushHandle hot = MakeSolidBrush(kHotCell);
-        if (m_bAccountHot) {
-            FillRect(hDC, &m_rcAccount, hot.get());
+    PaintBuffered([this](HDC hDC, const RECT& rc) {
+        SetBkMode(hDC, TRANSPARENT);
+        FillSolid(hDC, rc, kBarBackground);
+        if (m_bAccountHot || m_bCurrencyHot) {
+            BrushHandle hot = MakeSolidBrush(kHotCell);
+            if (m_bAccountHot) {
+                FillRect(hDC, &m_rcAccount, hot.get());
+            }
+            if (m_bCurrencyHot) {
+                FillRect(hDC, &m_rcCurrency, hot.get());
+            }
         }
-        if (m_bCurrencyHot) {
-            FillRect(hDC, &m_rcCurrency, hot.get());
-        }
-    }
-    DrawBar(hDC, rc);
+        DrawBar(hDC, rc);
+    });
 }
 
 void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
@@ -257,13 +251,6 @@ void TKestrovaWnd::DrawDropArrow(HDC hDC, const RECT& rcCell) const {
     DrawLine(hDC, a + 5, t + 15, a + 11, t + 9);
 }
 
-POINT TKestrovaWnd::CursorInClient() const {
-    POINT pt = {};
-    GetCursorPos(&pt);
-    ScreenToClient(m_hWnd, &pt);
-    return pt;
-}
-
 void TKestrovaWnd::Invalidate() const {
     // A null window would invalidate every window there is: once the host has destroyed the
     // bar's, there is nothing to repaint.
@@ -273,7 +260,7 @@ void TKestrovaWnd::Invalidate() const {
 }
 
 void TKestrovaWnd::OnMouseMove() {
-    const POINT pt = CursorInClient();
+    const POINT pt = CursorPoint();
     if (!m_bTracking) {
         TrackMouseLeave();
         m_bTracking = true;
@@ -449,7 +436,7 @@ void TKestrovaWnd::CloseLists() {
 }
 
 void TKestrovaWnd::OnLButtonDown() {
-    const POINT pt = CursorInClient();
+    const POINT pt = CursorPoint();
     const bool bAccount = PtInRect(&m_rcAccount, pt) != 0;
     const bool bCurrency = !bAccount && PtInRect(&m_rcCurrency, pt) != 0;
     TComboxList* list = bAccount ? m_pAccountList.get() : bCurrency ? m_pCurrencyList.get() : nullptr;

@@ -83,7 +83,6 @@ private:
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
     void CloseLists();
     void SetAccount(const char* text);
-    POINT CursorInClient() const;
     void Invalidate() const;
 
     TTextWidths m_titleWidths;

@@ -1,7 +1,6 @@
 #include "grid/GridCtrl.h"
 
 #include "toolkit/Combox.h"
-#include "toolkit/MemDC.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
@@ -58,11 +57,8 @@ int SumOfFirst(const std::map<int, int>& sizes, int count) {
 TGridCtrl::TGridCtrl() = default;
 
 TGridCtrl::~TGridCtrl() {
-    // An owner that frees the grid before its window has gone must not leave the window
-    // routing messages to a freed object; the editor's window goes with it.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    // An owner may free the grid before its window has gone; the editor's window goes with it.
+    DestroyOwnWindow();
 }
 
 bool TGridCtrl::Create(HWND hParent) {
@@ -340,17 +336,16 @@ void TGridCtrl::DrawBackground(HDC hDC, const RECT& rc) {
 
 void TGridCtrl::OnPaint() {
     TCellFonts fonts; // outlives the paint's context, which may still hold one of them
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawBackground(dc.GetSafeHdc(), rc);
-    PaintRows(dc.GetSafeHdc(), rc, fonts);
-    if (m_nMouseMode == kGridResizing) {
-        const POINT pt = CursorPoint();
-        PenHandle pen = MakeSolidPen(kResizeGuide);
-        SelectScope penScope(dc.GetSafeHdc(), pen.get());
-        DrawLine(dc.GetSafeHdc(), pt.x, rc.top, pt.x, rc.bottom);
-    }
+    PaintBuffered([this, &fonts](HDC hDC, const RECT& rc) {
+        DrawBackground(hDC, rc);
+        PaintRows(hDC, rc, fonts);
+        if (m_nMouseMode == kGridResizing) {
+            const POINT pt = CursorPoint();
+            PenHandle pen = MakeSolidPen(kResizeGuide);
+            SelectScope penScope(hDC, pen.get());
+            DrawLine(hDC, pt.x, rc.top, pt.x, rc.bottom);
+        }
+    });
 }
 
 void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
@@ -544,13 +539,6 @@ void TGridCtrl::PositionEditor(const GridCellId& cell, TCombox* editor) {
     } else {
         MoveWindow(editor->m_hWnd, 0, 0, 0, 0, TRUE);
     }
-}
-
-POINT TGridCtrl::CursorPoint() const {
-    POINT pt = {};
-    GetCursorPos(&pt);
-    ScreenToClient(m_hWnd, &pt);
-    return pt;
 }
 
 void TGridCtrl::SelectOnly(int logicalRow) {

@@ -145,8 +145,6 @@ private:
     int ScreenRowOf(int logicalRow) const;
     // The cell a HitTest result names, or null.
     TGridCellBase* CellAt(const GridCellId& hit) const;
-    // The pointer's position in client coordinates, where the mouse handlers read it.
-    POINT CursorPoint() const;
     void SelectOnly(int logicalRow);
 
     // Counts UpdateScrollBars runs: showing or hiding a bar resizes the client area, and the

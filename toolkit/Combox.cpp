@@ -1,6 +1,5 @@
 #include "toolkit/Combox.h"
 
-#include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
@@ -12,9 +11,7 @@ TCombox::TCombox() : m_hFont(g_hTextFont.get()) {}
 
 TCombox::~TCombox() {
     m_pList.reset();
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 bool TCombox::Create(HWND hParent) {
@@ -117,10 +114,7 @@ void TCombox::SelectItem(int nIndex) {
 }
 
 void TCombox::OnPaint() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawCombox(dc.GetSafeHdc(), rc);
+    PaintBuffered([this](HDC hDC, const RECT& rc) { DrawCombox(hDC, rc); });
 }
 
 void TCombox::DrawCombox(HDC hDC, const RECT& rcClient) const {

@@ -1,7 +1,6 @@
 #include "toolkit/ComboxList.h"
 
 #include "toolkit/SharedDrawing.h"
-#include "toolkit/MemDC.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
@@ -134,10 +133,7 @@ TComboxList::TComboxList() : m_hFont(g_hTextFont.get()) {}
 
 TComboxList::~TComboxList() {
     StopWatching();
-    // Destroyed here, while messages still reach this class's handler.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 bool TComboxList::CreateList(HWND hOwner, int nMode) {
@@ -367,10 +363,7 @@ void TComboxList::UpdateScrollBar() {
 }
 
 void TComboxList::PaintList() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawList(dc.GetSafeHdc(), rc);
+    PaintBuffered([this](HDC hDC, const RECT& rc) { DrawList(hDC, rc); });
 }
 
 void TComboxList::DrawList(HDC hDC, const RECT& rcClient) {

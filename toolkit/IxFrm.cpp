@@ -38,6 +38,19 @@ void TIxFrm::TrackMouseLeave() const {
     TrackMouseEvent(&tme);
 }
 
+POINT TIxFrm::CursorPoint() const {
+    POINT pt = {};
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    return pt;
+}
+
+void TIxFrm::DestroyOwnWindow() {
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd);
+    }
+}
+
 TIxFrm* TIxFrm::FromHandle(HWND hWnd) {
     return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0));
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "toolkit/MemDC.h"
+
 #include <windows.h>
 
 // Result of WndProc for a message the object leaves to DefWindowProcW.
@@ -25,6 +27,20 @@ protected:
     void Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle);
     // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
     void TrackMouseLeave() const;
+    // The cursor in client coordinates: mouse handlers go by where the cursor is now.
+    POINT CursorPoint() const;
+    // A WM_PAINT through a double buffer: draw(hDC, rcClient) draws the whole client area into
+    // the buffer, which then reaches the window in one copy.
+    template <typename Draw> void PaintBuffered(Draw draw) {
+        TMemDC dc(m_hWnd);
+        RECT rc = {};
+        GetClientRect(m_hWnd, &rc);
+        draw(dc.GetSafeHdc(), rc);
+    }
+    // Destroys the window while the object is whole. Every class's destructor calls it: a
+    // window that outlived its object would route messages to freed memory, and by the time
+    // a base's destructor runs, the derived class's handlers are gone.
+    void DestroyOwnWindow();
 };
 
 // Unregisters every window class the plug-in has registered in the host process (each window

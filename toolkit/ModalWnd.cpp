@@ -1,7 +1,6 @@
 #include "toolkit/ModalWnd.h"
 
 #include "toolkit/SharedDrawing.h"
-#include "toolkit/MemDC.h"
 
 namespace {
 constexpr COLORREF kFrameColour = RGB(70, 70, 70);
@@ -18,10 +17,8 @@ TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFram
 }
 
 TModalWnd::~TModalWnd() {
-    // A run ended by WM_QUIT leaves the window; it must not outlive its object.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    // A run ended by WM_QUIT leaves the window up.
+    DestroyOwnWindow();
 }
 
 bool TModalWnd::DoModal() {
@@ -106,9 +103,7 @@ void TModalWnd::EndModal(int nResult) {
     if (bWasRunning && m_pMainFrame) {
         m_pMainFrame->OnModalEnd();
     }
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 LRESULT TModalWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -136,23 +131,13 @@ LRESULT TModalWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-POINT TModalWnd::CursorPoint() const {
-    POINT pt = {};
-    GetCursorPos(&pt);
-    ScreenToClient(m_hWnd, &pt);
-    return pt;
-}
-
 void TModalWnd::OnSize() {
     GetClientRect(m_hWnd, &m_rcCaption);
     m_rcCaption.bottom = m_nCaptionHeight;
 }
 
 void TModalWnd::OnPaint() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawFrame(dc.GetSafeHdc(), rc);
+    PaintBuffered([this](HDC hDC, const RECT& rc) { DrawFrame(hDC, rc); });
 }
 
 void TModalWnd::OnMouseMove() {

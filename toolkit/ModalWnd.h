@@ -42,8 +42,6 @@ private:
     enum class Route { Cancel, Dispatch, Drop };
     Route RouteOf(const MSG& msg) const;
     void RunLoop();
-    // The cursor in client coordinates: mouse handlers go by where the cursor is now.
-    POINT CursorPoint() const;
 
     void OnSize();
     void OnPaint();

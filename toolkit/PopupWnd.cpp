@@ -1,12 +1,9 @@
 #include "toolkit/PopupWnd.h"
 
 #include "toolkit/SharedDrawing.h"
-#include "toolkit/MemDC.h"
 
 TPopupWnd::~TPopupWnd() {
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    DestroyOwnWindow();
 }
 
 bool TPopupWnd::Create(HWND hOwner) {
@@ -45,10 +42,7 @@ void TPopupWnd::OnActivate(WPARAM wParam) {
 }
 
 void TPopupWnd::OnPaint() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawPopup(dc.GetSafeHdc(), rc);
+    PaintBuffered([this](HDC hDC, const RECT& rc) { DrawPopup(hDC, rc); });
 }
 
 void TPopupWnd::DrawPopup(HDC hDC, const RECT& rcClient) {

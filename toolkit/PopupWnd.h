@@ -1,8 +1,6 @@
 #pragma once
 #include "toolkit/IxFrm.h"
 
-class TMemDC;
-
 // Borderless tool window floating over its owner; hides itself when it loses activation or
 // is clicked outside its client area.
 class TPopupWnd : public TIxFrm {

@@ -14,10 +14,8 @@ TStaticButton::TStaticButton() : m_hFont(g_hTextFont.get()) {
 }
 
 TStaticButton::~TStaticButton() {
-    // The parent normally takes the window with it; one left over must not outlive us.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
+    // The parent normally takes the window with it.
+    DestroyOwnWindow();
 }
 
 bool TStaticButton::Create(HWND hParent, const wchar_t* szText, int nID) {
@@ -81,10 +79,7 @@ void TStaticButton::OnLButtonDown() {
 }
 
 void TStaticButton::OnPaint() {
-    TMemDC dc(m_hWnd);
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    DrawButton(dc.GetSafeHdc(), rc);
+    PaintBuffered([this](HDC hDC, const RECT& rc) { DrawButton(hDC, rc); });
 }
 
 void TStaticButton::DrawButton(HDC hDC, const RECT& rcClient) const {
