@@ -79,6 +79,7 @@ void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {
 LRESULT TConfigCol::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_SIZE:
+        TModalWnd::WndProc(uMsg, wParam, lParam);
         LayoutControls();
         return 0;
     case WM_NOTIFY:
@@ -157,8 +158,6 @@ void TConfigCol::PlaceWindow() {
 void TConfigCol::LayoutControls() {
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    m_rcCaption = rc;
-    m_rcCaption.bottom = m_nCaptionHeight;
     const int y0 = m_nCaptionHeight;
     const int h = rc.bottom - rc.top;
     if (m_pGridList && m_pGridList->m_hWnd) {
