@@ -49,7 +49,7 @@ bool IsCompleteLayout(const std::vector<ColumnSetting>& columns) {
     }
     bool seen[kFundsColumnCount] = {};
     for (const ColumnSetting& column : columns) {
-        if (column.nColId < 0 || column.nColId >= kFundsColumnCount || seen[column.nColId]) {
+        if (!IsFundsColumnId(column.nColId) || seen[column.nColId]) {
             return false;
         }
         seen[column.nColId] = true;
