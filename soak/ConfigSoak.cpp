@@ -325,7 +325,8 @@ int KilledSaves(int rounds) {
             landed += holds(begun);
             mixed += !holds(finished) && !holds(begun);
         }
-        // A save cut short leaves its copy beside the file; the load above removed it.
+        // A save cut short leaves its copy beside the file, which the load above must remove;
+        // one it left counts as a fault, and goes before the next round.
         copies += cutCopies;
         remaining += CountCopies(false);
         CountCopies(true);
