@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -176,10 +177,11 @@ std::wstring Padded(std::wstring text, std::size_t width) {
 }
 
 bool IsIgnoreFile(const std::string& path) {
+    constexpr const char* kIgnoreEnding = "Ignore.pub";
+    const std::string name = path.substr(path.find_last_of('\\') + 1);
+    const std::size_t ending = std::strlen(kIgnoreEnding);
     char value[4] = {};
-    const std::size_t name = path.find_last_of('\\') + 1;
-    return _stricmp(path.c_str() + std::max(name, path.size() - std::min(path.size(), std::size_t(10))),
-                    "Ignore.pub") == 0 ||
+    return (name.size() >= ending && _stricmp(name.c_str() + name.size() - ending, kIgnoreEnding) == 0) ||
            GetPrivateProfileStringA(kSection, "ignorecol", "", value, sizeof(value), path.c_str()) > 0;
 }
 
@@ -274,7 +276,7 @@ int wmain(int argc, wchar_t** argv) {
     if (args[0] == L"write") {
         std::wstring shown, coloured;
         bool hasShow = false;
-        for (std::size_t i = 2; i + 1 < args.size() + 1; i += 2) {
+        for (std::size_t i = 2; i < args.size(); i += 2) {
             if (i + 1 >= args.size() || (args[i] != L"--show" && args[i] != L"--colour")) {
                 Error(L"write takes --show COLUMN,... and --colour COLUMN,...; see --help");
                 return 2;
