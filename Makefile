@@ -1,6 +1,7 @@
 # make demo   - builds everything and opens the demo terminal (ARGS="..." passes options)
 # make test   - installs what is missing, builds both architectures, runs every test
-# make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll
+# make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll, each with
+#               kestrova_layout.exe, the administrators' layout tool
 # make bench  - builds and runs the benchmarks
 # make soak   - builds and runs the long reliability runs and prints their figures
 # BUILD=dir keeps a build tree (and its Wine prefix) apart; CTEST_ARGS="-R name" picks tests.
@@ -33,6 +34,8 @@ dist: build
 	mkdir -p dist/x86 dist/x64
 	cp $(X86)/Kestrova.dll dist/x86/Kestrova.dll
 	cp $(X64)/Kestrova.dll dist/x64/Kestrova.dll
+	cp $(X86)/demo/kestrova_layout.exe dist/x86/kestrova_layout.exe
+	cp $(X64)/demo/kestrova_layout.exe dist/x64/kestrova_layout.exe
 
 test: dist
 	bash scripts/run-tests.sh $(X64) $(CTEST_ARGS)

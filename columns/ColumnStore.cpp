@@ -4,21 +4,45 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace {
 
 constexpr DWORD kValueBytes = 1024;
 constexpr int kKeyChars = 10;
 constexpr const char* kIgnoreKey = "ignorecol";
+// Read back in place of a key that is not there; no layout value looks like it.
+constexpr const char* kAbsent = "\x01(absent)\x01";
+// Pieces of an ignore list are quoted in reports up to this length.
+constexpr std::size_t kQuotedChars = 24;
+
+using Kind = LayoutProblem::Kind;
 
 // atoi's reading of a number (blanks, sign, digits up to the first other character, 0 when
 // there are none), but defined for numbers beyond int: strtol saturates, and long is 32 bits
 // on Windows.
 int ReadNumber(const char* text) {
     return static_cast<int>(std::strtol(text, nullptr, 10));
+}
+
+// Blanks, a sign, digits and blanks, and nothing else.
+bool IsPlainNumber(const std::string& text) {
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at != std::string::npos && (text[at] == '-' || text[at] == '+')) {
+        ++at;
+    }
+    const std::size_t digitsEnd = text.find_first_not_of("0123456789", at);
+    return at < text.size() && digitsEnd != at &&
+           (digitsEnd == std::string::npos || text.find_first_not_of(" \t", digitsEnd) == std::string::npos);
+}
+
+bool IsColumnId(long long id) {
+    return id >= 0 && id < kFundsColumnCount;
 }
 
 bool CanOpen(const std::string& path, const char* mode) {
@@ -30,10 +54,20 @@ bool CanOpen(const std::string& path, const char* mode) {
     return true;
 }
 
-std::string ReadValue(const char* szSection, const char* szKey, const std::string& path) {
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadValue(const char* szSection, const char* szKey, const std::string& path,
+                      const char* szDefault = "") {
     char value[kValueBytes] = {};
-    GetPrivateProfileStringA(szSection, szKey, "", value, kValueBytes, path.c_str());
+    GetPrivateProfileStringA(szSection, szKey, szDefault, value, kValueBytes, path.c_str());
     return value;
+}
+
+bool SectionHasKeys(const char* szSection, const std::string& path) {
+    char names[4] = {};
+    return GetPrivateProfileStringA(szSection, nullptr, "", names, sizeof(names), path.c_str()) > 0;
 }
 
 // The profile functions may keep a parsed copy of a file by name; letting go of it makes the
@@ -42,33 +76,73 @@ void ForgetProfile(const std::string& path) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
 }
 
-// The funds bar indexes its tables by id, so a layout must name every id exactly once.
-bool IsCompleteLayout(const std::vector<ColumnSetting>& columns) {
-    if (columns.size() != static_cast<std::size_t>(kFundsColumnCount)) {
+// A piece of a hand-written list as a report shows it: control bytes as "?", long ones cut.
+std::string Quote(const std::string& piece) {
+    std::string shown = piece.substr(0, kQuotedChars);
+    for (char& c : shown) {
+        c = static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    }
+    return "\"" + shown + (piece.size() > kQuotedChars ? "...\"" : "\"");
+}
+
+// The opening problem of a file that is missing or cannot be read, if it is so.
+bool FileProblem(const std::string& path, std::vector<LayoutProblem>& problems) {
+    if (CanOpen(path, "r")) {
         return false;
     }
-    bool seen[kFundsColumnCount] = {};
-    for (const ColumnSetting& column : columns) {
-        if (!IsFundsColumnId(column.nColId) || seen[column.nColId]) {
-            return false;
-        }
-        seen[column.nColId] = true;
+    if (Exists(path)) {
+        problems.push_back({Kind::Unreadable, "the file cannot be opened for reading"});
+    } else {
+        problems.push_back({Kind::NoFile, "there is no such file"});
     }
     return true;
 }
 
-bool WriteLayout(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path) {
+// Tells a debug-output viewer why a file was not taken as it stands, once per load; a file
+// that is not there says nothing, as the plug-in runs without one until the first save.
+void ReportProblem(const std::string& path, const std::vector<LayoutProblem>& problems,
+                   const char* szOutcome) {
+    if (problems.empty() || problems.front().kind == Kind::NoFile) {
+        return;
+    }
+    const std::string text = "Kestrova: " + path + ": " + problems.front().text + "; " + szOutcome + "\n";
+    std::wstring wide(text.size() + 1, L'\0');
+    const int chars =
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(chars > 0 ? static_cast<std::size_t>(chars) : 0);
+    OutputDebugStringW(wide.c_str());
+}
+
+bool WriteLayout(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
+                 LayoutKeyWriter writeKey) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         char key[kKeyChars] = {};
         char value[kValueBytes] = {};
         std::snprintf(key, sizeof(key), "%d", static_cast<int>(i));
         std::snprintf(value, sizeof(value), "%d|%d|%d", columns[i].nColId, columns[i].bShow ? 1 : 0,
                       columns[i].bColor ? 1 : 0);
-        if (!WritePrivateProfileStringA(szSection, key, value, path.c_str())) {
+        if (!writeKey(szSection, key, value, path.c_str())) {
             return false;
         }
     }
     return true;
+}
+
+// Each process saves through a copy of its own name, "<layout>.<process id>.tmp", so that a
+// copy left by a save that was cut short is known as ours and whether its save can still end.
+std::string CopyPath(const std::string& path, DWORD processId) {
+    return path + "." + std::to_string(processId) + ".tmp";
+}
+
+bool IsRunning(DWORD processId) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) {
+        return false;
+    }
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
 }
 
 } // namespace
@@ -89,29 +163,58 @@ std::string IgnoreFilePath() {
 }
 
 bool LoadColumnSettings(const char* szSection, std::vector<ColumnSetting>& columns) {
-    columns.clear();
     const std::string path = LayoutFilePath();
-    if (!CanOpen(path, "r")) {
-        return false;
+    RemoveStaleLayoutCopies(path);
+    LayoutFileCheck check = CheckLayoutFile(szSection, path);
+    ReportProblem(path, check.problems, "the default layout is used");
+    columns = std::move(check.columns);
+    return !columns.empty();
+}
+
+LayoutFileCheck CheckLayoutFile(const char* szSection, const std::string& path) {
+    LayoutFileCheck check;
+    if (FileProblem(path, check.problems)) {
+        return check;
     }
+    if (!SectionHasKeys(szSection, path)) {
+        check.problems.push_back(
+            {Kind::MissingSection, "section [" + std::string(szSection) + "] is missing or empty"});
+        return check;
+    }
+    // The funds bar indexes its tables by id, so a layout must name every id exactly once.
+    int keyOfId[kFundsColumnCount];
+    std::fill(std::begin(keyOfId), std::end(keyOfId), -1);
     for (int i = 0; i < kFundsColumnCount; ++i) {
         char key[kKeyChars] = {};
         std::snprintf(key, sizeof(key), "%d", i);
         const std::string value = ReadValue(szSection, key, path);
+        const std::string where = "key " + std::to_string(i);
         if (value.empty()) {
-            columns.clear();
-            return false;
+            const bool absent = ReadValue(szSection, key, path, kAbsent) == kAbsent;
+            check.problems.push_back(absent ? LayoutProblem{Kind::MissingKey, where + " is missing"}
+                                            : LayoutProblem{Kind::EmptyValue, where + " has an empty value"});
+            continue;
         }
         ColumnSetting setting = {};
         setting.bShow = true;
         ParseColumnSetting(value.c_str(), setting);
-        columns.push_back(setting);
+        if (!IsColumnId(setting.nColId)) {
+            check.problems.push_back({Kind::IdOutOfRange, where + ": the id of " + Quote(value) +
+                                                              " is not one of 0 to " +
+                                                              std::to_string(kFundsColumnCount - 1)});
+        } else if (keyOfId[setting.nColId] >= 0) {
+            check.problems.push_back({Kind::IdRepeated, "keys " + std::to_string(keyOfId[setting.nColId]) +
+                                                            " and " + std::to_string(i) + " both hold id " +
+                                                            std::to_string(setting.nColId)});
+        } else {
+            keyOfId[setting.nColId] = i;
+        }
+        check.columns.push_back(setting);
     }
-    if (!IsCompleteLayout(columns)) {
-        columns.clear();
-        return false;
+    if (!check.problems.empty()) {
+        check.columns.clear();
     }
-    return true;
+    return check;
 }
 
 void ParseColumnSetting(const char* szValue, ColumnSetting& setting) {
@@ -128,7 +231,11 @@ void ParseColumnSetting(const char* szValue, ColumnSetting& setting) {
 }
 
 bool SaveColumnSettings(const char* szSection, const std::vector<ColumnSetting>& columns) {
-    const std::string path = LayoutFilePath();
+    return SaveLayoutFile(szSection, columns, LayoutFilePath());
+}
+
+bool SaveLayoutFile(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
+                    LayoutKeyWriter writeKey) {
     // The file is replaced rather than rewritten, and a replacement can go where a write may
     // not: a read-only mark is honoured here as a write would honour it.
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -138,41 +245,97 @@ bool SaveColumnSettings(const char* szSection, const std::vector<ColumnSetting>&
     if (!CanOpen(path, "a")) {
         return false;
     }
+    RemoveStaleLayoutCopies(path);
     // The keys go into a copy beside the file, which then replaces it in one step: a save
     // that is cut short leaves the previous layout whole, and keys past the end of a shorter
     // list keep their values.
-    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
-    char temp[MAX_PATH + 1] = {};
-    if (!GetTempFileNameA(folder.c_str(), "ksv", 0, temp)) {
-        return false;
-    }
-    ForgetProfile(temp);
-    const bool saved = CopyFileA(path.c_str(), temp, FALSE) && WriteLayout(szSection, columns, temp);
-    ForgetProfile(temp);
-    if (!saved || !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp);
+    const std::string copy = CopyPath(path, GetCurrentProcessId());
+    ForgetProfile(copy);
+    const bool saved =
+        CopyFileA(path.c_str(), copy.c_str(), FALSE) && WriteLayout(szSection, columns, copy, writeKey);
+    ForgetProfile(copy);
+    if (!saved ||
+        !MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(copy.c_str());
         return false;
     }
     ForgetProfile(path);
     return true;
 }
 
+void RemoveStaleLayoutCopies(const std::string& path) {
+    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    const std::string name = path.substr(folder.size());
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA((path + ".*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        // "<name>.<digits>.tmp", matched here as well as by the pattern, whose wildcards are loose.
+        const std::string file = found.cFileName;
+        const std::size_t idStart = name.size() + 1, idEnd = file.size() - 4;
+        if (file.size() <= name.size() + 5 || _strnicmp(file.c_str(), name.c_str(), name.size()) != 0 ||
+            file[name.size()] != '.' || _stricmp(file.c_str() + idEnd, ".tmp") != 0 ||
+            file.find_first_not_of("0123456789", idStart) != idEnd) {
+            continue;
+        }
+        const DWORD processId = std::strtoul(file.substr(idStart, idEnd - idStart).c_str(), nullptr, 10);
+        if (processId == GetCurrentProcessId() || !IsRunning(processId)) {
+            DeleteFileA((folder + file).c_str());
+        }
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
 bool LoadIgnoredColumns(const char* szSection, std::vector<int>& ids) {
     const std::string path = IgnoreFilePath();
-    if (!CanOpen(path, "r")) {
-        return true;
+    const IgnoreFileCheck check = CheckIgnoreFile(szSection, path);
+    const bool unread =
+        !check.problems.empty() && check.problems.front().kind == LayoutProblem::Kind::Unreadable;
+    ReportProblem(path, check.problems, unread ? "no column is ignored" : "the ids read are ignored");
+    ids.insert(ids.end(), check.ids.begin(), check.ids.end());
+    return true;
+}
+
+IgnoreFileCheck CheckIgnoreFile(const char* szSection, const std::string& path) {
+    IgnoreFileCheck check;
+    if (FileProblem(path, check.problems)) {
+        return check;
     }
     const std::string value = ReadValue(szSection, kIgnoreKey, path);
+    int pieceOfId[kFundsColumnCount] = {};
+    int piece = 0;
     std::size_t start = 0;
     while (start < value.size()) {
         std::size_t end = value.find('|', start);
         if (end == std::string::npos) {
             end = value.size();
         }
+        ++piece;
+        // Empty pieces are how lists are spelt ("3||5|"): they are skipped without a word.
         if (end > start) {
-            ids.push_back(ReadNumber(value.substr(start, end - start).c_str()));
+            const std::string text = value.substr(start, end - start);
+            const int id = ReadNumber(text.c_str());
+            check.ids.push_back(id);
+            const std::string where = "piece " + std::to_string(piece) + " " + Quote(text);
+            if (!IsPlainNumber(text)) {
+                check.problems.push_back(
+                    {Kind::NotANumber,
+                     where + " is not a plain number; it is read as id " + std::to_string(id)});
+            } else if (!IsColumnId(id)) {
+                check.problems.push_back({Kind::IdOutOfRange, where + " names no column (ids are 0 to " +
+                                                                  std::to_string(kFundsColumnCount - 1) +
+                                                                  ")"});
+            } else if (pieceOfId[id] > 0) {
+                check.problems.push_back({Kind::IdRepeated, "pieces " + std::to_string(pieceOfId[id]) +
+                                                                " and " + std::to_string(piece) +
+                                                                " both name id " + std::to_string(id)});
+            } else {
+                pieceOfId[id] = piece;
+            }
         }
         start = end + 1;
     }
-    return true;
+    return check;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The stored column layout ("config\Kestrova.Show.pub") and the hand-made ignore list
 // ("config\Kestrova.Ignore.pub"), INI files beside the host's executable.
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -22,12 +24,60 @@ std::string LayoutFilePath();
 std::string IgnoreFilePath();
 
 // Fills columns from the layout file; true only when a position was read for every column
-// and they hold each column id exactly once. On false the caller builds the default layout.
+// and they hold each column id exactly once. On false the caller builds the default layout. A file
+// that is there but not used is reported once through OutputDebugStringW, with its first
+// problem.
 bool LoadColumnSettings(const char* szSection, std::vector<ColumnSetting>& columns);
 // Parses one layout value "id|show|colour" into a record the caller prepared.
 void ParseColumnSetting(const char* szValue, ColumnSetting& setting);
 // Writes every column; false when the layout file cannot be opened for appending. A save
 // is all-or-nothing: the file holds either the old layout or the new one.
 bool SaveColumnSettings(const char* szSection, const std::vector<ColumnSetting>& columns);
-// Appends the ids of the ignore file; always true.
+// Appends the ids of the ignore file; always true. Pieces that can have no effect, or that
+// are not plain numbers, are reported once through OutputDebugStringW, the first of them.
 bool LoadIgnoredColumns(const char* szSection, std::vector<int>& ids);
+
+// Why a layout file is not used, or why a piece of an ignore list does not do what it seems
+// to say. Text names the key or piece for a person: "key 17 is missing".
+struct LayoutProblem {
+    enum class Kind {
+        NoFile,
+        Unreadable,
+        MissingSection,
+        MissingKey,
+        EmptyValue,
+        IdOutOfRange,
+        IdRepeated,
+        NotANumber
+    };
+    Kind kind;
+    std::string text;
+};
+
+// A layout file as a funds bar reads it: all 36 columns (ids and flags, no titles) when the
+// file is usable, else every problem, in the order of the keys.
+struct LayoutFileCheck {
+    std::vector<ColumnSetting> columns;
+    std::vector<LayoutProblem> problems;
+};
+LayoutFileCheck CheckLayoutFile(const char* szSection, const std::string& path);
+
+// An ignore file as a funds bar reads it: the ids it appends, and what it skips or misreads
+// (a piece naming no column, a repeated id, a piece that is not a plain number).
+struct IgnoreFileCheck {
+    std::vector<int> ids;
+    std::vector<LayoutProblem> problems;
+};
+IgnoreFileCheck CheckIgnoreFile(const char* szSection, const std::string& path);
+
+// Writes one key of a layout file; a save writes through WritePrivateProfileStringA.
+using LayoutKeyWriter = BOOL(WINAPI*)(LPCSTR szSection, LPCSTR szKey, LPCSTR szValue, LPCSTR szPath);
+// SaveColumnSettings for a file named by its full path. The keys go into a copy beside the
+// file, which then replaces it; when the copy, a key or the replacement fails, the file is left
+// as it was and false is returned. Copies that earlier saves left behind when they were cut
+// short are removed first.
+bool SaveLayoutFile(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
+                    LayoutKeyWriter writeKey = &WritePrivateProfileStringA);
+// Removes the copies beside a layout file of saves that can no longer finish: those of
+// processes that have ended, and this process's own.
+void RemoveStaleLayoutCopies(const std::string& path);

@@ -11,6 +11,7 @@ packages=(
     wine wine64
     xvfb xauth
     fonts-wqy-microhei fonts-liberation fonts-crosextra-carlito
+    fonts-wine
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Creates (once) a Wine prefix the tests and the demo run in, with "宋体" mapped to a CJK font
-# installed from Debian. Prints nothing on success when the prefix is ready.
+# installed from Debian and the "Marlett" face of Wine's own fonts. Prints nothing on success
+# when the prefix is ready.
 #
 # The plug-in draws English in "Calibri" when a face of that name is installed, else in
 # "Arial", with other heights. Wine reads its font replacements once per process, as it starts
@@ -13,12 +14,17 @@ prefix=${1:?prefix directory}
 variant=${2:-}
 case "$variant" in "" | calibri) ;; *) echo "wineprefix.sh: unknown variant '$variant'" >&2; exit 2 ;; esac
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stamp="$prefix/.kestrova-ready-3${variant:+-$variant}"
+stamp="$prefix/.kestrova-ready-4${variant:+-$variant}"
 [ -f "$stamp" ] && exit 0
 
 mkdir -p "$prefix"
 wine wineboot --init >/dev/null 2>&1 || true
 wineserver -w
+
+# Wine draws caption buttons and scroll arrows with the "Marlett" face (without it they read
+# "0 1 r"). Debian's fonts-wine ships it where this Wine does not look, so the prefix's own
+# font folder gets a copy.
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 
 reg="$prefix/kestrova-fonts.reg"
 # Replacements steer both the face lookups and the font linking of Wine's GDI.

@@ -164,6 +164,20 @@ std::string RunWorker(int first, int count, const std::string& results) {
     return code == 0 ? "" : how;
 }
 
+// The files beside the layout file that a save writes through, removed when asked to.
+int CountCopies(bool remove) {
+    int count = 0;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA((ConfigDir() + "*.tmp").c_str(), &found);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+        count += !remove || DeleteFileA((ConfigDir() + found.cFileName).c_str()) ? 1 : 0;
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+    return count;
+}
+
 } // namespace
 
 int LoadConfigsWorker(int first, int count, const std::string& results) {
@@ -185,7 +199,15 @@ int LoadConfigsWorker(int first, int count, const std::string& results) {
         Write(ignoreFile, config.ignoreFile);
         const HWND hWnd = plugin.host.OpenWindow();
         const auto* bar = hWnd ? dynamic_cast<const TKestrovaWnd*>(TIxFrm::FromHandle(hWnd)) : nullptr;
-        const std::string result = bar ? Judge(*bar, config) : "wrong: no bar";
+        std::string result = bar ? Judge(*bar, config) : "wrong: no bar";
+        // A refused file of a known damage is refused for that damage.
+        const std::vector<LayoutProblem> problems = CheckLayoutFile("Kestrova", layoutFile).problems;
+        if (result == "default" && !config.reasons.empty() &&
+            (problems.empty() || std::find(config.reasons.begin(), config.reasons.end(),
+                                           problems.front().kind) == config.reasons.end())) {
+            result =
+                "wrong: refused for " + (problems.empty() ? std::string("no reason") : problems.front().text);
+        }
         std::fprintf(out, "%d\t%s\t%s\t%s\n", round, config.layoutKind, config.ignoreKind, result.c_str());
         std::fflush(out);
         if ((round - first) % kRestartEvery == kRestartEvery - 1) {
@@ -265,7 +287,7 @@ int KilledSaves(int rounds) {
     const std::string writer = testing_support::ExeDirA() + "layout_writer.exe";
     const std::string layout = ConfigDir() + "Kestrova.Show.pub";
     std::mt19937 random(kSeed);
-    int between = 0, kept = 0, landed = 0, mixed = 0, unstarted = 0, copies = 0;
+    int between = 0, kept = 0, landed = 0, mixed = 0, unstarted = 0, copies = 0, remaining = 0;
     const double start = Now();
     for (int round = 0; round < rounds; ++round) {
         const std::string name =
@@ -287,6 +309,7 @@ int KilledSaves(int rounds) {
         }
         // Save n writes sample layout 1 + (n - 1) % 2.
         const LONG begun = saves ? saves[0] : 0, finished = saves ? saves[1] : 0;
+        const int cutCopies = CountCopies(false);
         std::vector<ColumnSetting> columns;
         const bool loaded = LoadColumnSettings("Kestrova", columns);
         const auto holds = [&](LONG save) {
@@ -302,15 +325,11 @@ int KilledSaves(int rounds) {
             landed += holds(begun);
             mixed += !holds(finished) && !holds(begun);
         }
-        // A save cut short may leave its copy beside the file.
-        WIN32_FIND_DATAA found = {};
-        const HANDLE find = FindFirstFileA((ConfigDir() + "*.tmp").c_str(), &found);
-        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-            copies += DeleteFileA((ConfigDir() + found.cFileName).c_str()) ? 1 : 0;
-        }
-        if (find != INVALID_HANDLE_VALUE) {
-            FindClose(find);
-        }
+        // A save cut short leaves its copy beside the file, which the load above must remove;
+        // one it left counts as a fault, and goes before the next round.
+        copies += cutCopies;
+        remaining += CountCopies(false);
+        CountCopies(true);
         if (saves) {
             UnmapViewOfFile(const_cast<LONG*>(saves));
         }
@@ -328,8 +347,9 @@ int KilledSaves(int rounds) {
     std::printf("    killed during a save, the new layout whole: %d\n", landed);
     std::printf("    a mix of the two, or nothing readable: %d\n", mixed);
     std::printf("    the writer never saved: %d\n", unstarted);
-    std::printf("    copies left beside the file by cut saves (removed): %d\n", copies);
-    return mixed + unstarted;
+    std::printf("    copies left beside the file by cut saves: %d\n", copies);
+    std::printf("    copies remaining after the next load: %d\n", remaining);
+    return mixed + unstarted + remaining;
 }
 
 } // namespace soak

@@ -133,22 +133,27 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
         break;
     case kMissingKey:
         values[at].clear();
+        config.reasons = {LayoutProblem::Kind::MissingKey};
         break;
     case kEmptyValue:
         values[at].clear();
+        config.reasons = {LayoutProblem::Kind::EmptyValue};
         break;
     case kIdOutOfRange:
+        config.reasons = {LayoutProblem::Kind::IdOutOfRange};
         values[at] =
             std::to_string(dice.OneIn(2) ? kFundsColumnCount + dice.Below(1000) : -1 - dice.Below(1000)) +
             rest;
         break;
     case kHugeId: {
+        config.reasons = {LayoutProblem::Kind::IdOutOfRange};
         const char* const huge[] = {"99999999999999999999", "2147483648", "-2147483649", "4294967296",
                                     "18446744073709551616"};
         values[at] = dice.Pick(huge) + rest;
         break;
     }
     case kRepeatedId:
+        config.reasons = {LayoutProblem::Kind::IdRepeated};
         values[at] = std::to_string(layout[other].nColId) + rest;
         break;
     case kTruncatedValue:
@@ -206,6 +211,7 @@ void MakeLayout(Dice& dice, LayoutKind kind, GeneratedConfig& config) {
             std::nullopt, std::string(), std::string("[Other]\r\n0=0|1|0\r\n"), std::string("[Kestrova]\r\n"),
             std::string("0=0|1|0\r\n")};
         config.layoutFile = dice.Pick(nothing);
+        config.reasons = {LayoutProblem::Kind::NoFile, LayoutProblem::Kind::MissingSection};
         return;
     }
     case kUtf16:

@@ -22,6 +22,8 @@ struct GeneratedConfig {
     Expect expect = Expect::Refused;
     std::vector<ColumnSetting> stored;       // when Stored: ids and flags, no titles
     std::optional<std::vector<int>> ignored; // the ids 0..35 the ignore file names, when known
+    // When Refused for a known damage: the kinds the first reason the store gives may be.
+    std::vector<LayoutProblem::Kind> reasons;
 };
 
 // Rounds cycle through every kind of damage to each file; the same seed and round always

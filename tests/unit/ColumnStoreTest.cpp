@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
+#include <tuple>
 
 #include <process.h>
 
@@ -26,6 +29,89 @@ static std::string Loaded() {
     return LoadColumnSettings("Kestrova", columns) ? LayoutIni(columns) : "refused";
 }
 
+// What the code sends to a debugger while this lives, caught as the exceptions a debugger
+// would see: a wide text may be followed by its narrow form, which is kept once.
+class DebugOutput {
+public:
+    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &Catch)) { Lines().clear(); }
+    ~DebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
+    DebugOutput(const DebugOutput&) = delete;
+    DebugOutput& operator=(const DebugOutput&) = delete;
+    // The plug-in's lines caught since the last call (this test's own failures go there too).
+    std::vector<std::string> Take() {
+        std::vector<std::string> lines;
+        for (const std::string& line : Lines()) {
+            if (line.rfind("Kestrova: ", 0) == 0) {
+                lines.push_back(line);
+            }
+        }
+        Lines().clear();
+        return lines;
+    }
+
+private:
+    static std::vector<std::string>& Lines() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
+        constexpr DWORD kNarrow = 0x40010006, kWide = 0x4001000A; // DBG_PRINTEXCEPTION_(WIDE_)C
+        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+        std::string line;
+        if (record.ExceptionCode == kWide && record.NumberParameters >= 2) {
+            const auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+            char narrow[2048] = {};
+            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
+            line = narrow;
+        } else if (record.ExceptionCode == kNarrow && record.NumberParameters >= 2) {
+            line = reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+        } else {
+            return EXCEPTION_CONTINUE_SEARCH;
+        }
+        if (record.ExceptionCode == kWide || Lines().empty() || Lines().back() != line) {
+            Lines().push_back(line);
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    PVOID m_handler;
+};
+
+static std::vector<std::string> Texts(const std::vector<LayoutProblem>& problems) {
+    std::vector<std::string> texts;
+    for (const LayoutProblem& problem : problems) {
+        texts.push_back(problem.text);
+    }
+    return texts;
+}
+
+// Fails the next key written after `keysLeft` more succeed, once it has written a stray key.
+static int keysLeft = 0;
+static BOOL WINAPI FailingKeyWriter(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
+    if (keysLeft-- > 0) {
+        return WritePrivateProfileStringA(section, key, value, path);
+    }
+    WritePrivateProfileStringA(section, "stray", "1", path);
+    return FALSE;
+}
+
+static std::string Bytes(const std::string& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+// The names of the files in the config folder, but the layout and ignore files.
+static std::vector<std::string> OtherFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(kDir)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "Kestrova.Show.pub" && name != "Kestrova.Ignore.pub") {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
 // A config folder for each test, removed after it.
 struct ColumnStore : ::testing::Test {
     void SetUp() override { std::filesystem::create_directory(kDir); }
@@ -43,33 +129,69 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
         ParseColumnSetting(value, setting[0]);
         EXPECT_EQ(LayoutIni(setting), "[Kestrova]\r\n0=" + std::string(expected) + "\r\n") << value;
     }
-    // Ids are appended, to a list left as it is without a file.
-    for (const auto& [value, expected] :
-         {std::pair<const char*, std::vector<int>>{nullptr, {9}}, {"3||5|", {9, 3, 5}}, {"x", {9, 0}}}) {
+    // Ids are appended, to a list left as it is without a file; pieces that do nothing or are
+    // misread are told to a debugger, the first of them once per load.
+    DebugOutput debugger;
+    const std::string ignoreFile = kDir + "Kestrova.Ignore.pub";
+    // clang-format off
+    const std::tuple<const char*, std::vector<int>, std::vector<std::string>> lists[] = {
+        {nullptr, {9}, {"there is no such file"}}, {"3||5|", {9, 3, 5}, {}}, {"x", {9, 0}, {"piece 1 \"x\" is not a plain number; it is read as id 0"}},
+        {"5|36| 5 |-1|7,8", {9, 5, 36, 5, -1, 7}, {"piece 2 \"36\" names no column (ids are 0 to 35)",
+            "pieces 1 and 3 both name id 5", "piece 4 \"-1\" names no column (ids are 0 to 35)",
+            "piece 5 \"7,8\" is not a plain number; it is read as id 7"}}};
+    // clang-format on
+    for (const auto& [value, expected, problems] : lists) {
         if (value) {
             Write("Kestrova.Ignore.pub", std::string("[Kestrova]\r\nignorecol=") + value);
         }
         std::vector<int> ids = {9};
         EXPECT_TRUE(LoadIgnoredColumns("Kestrova", ids) && ids == expected) << (value ? value : "no file");
+        EXPECT_EQ(Texts(CheckIgnoreFile("Kestrova", ignoreFile).problems), problems);
+        const std::vector<std::string> told = debugger.Take();
+        EXPECT_EQ(told, !value || problems.empty()
+                            ? std::vector<std::string>()
+                            : std::vector<std::string>{"Kestrova: " + ignoreFile + ": " + problems[0] +
+                                                       "; the ids read are ignored\n"});
     }
 
-    // A layout is refused unless all 36 keys hold each id once.
-    const std::string clean = LayoutIni(SampleLayout(1)); // id 31 at key 6
+    // A layout is refused unless all 36 keys hold each id once; every reason is found, and the
+    // first is told to a debugger once per load.
+    const std::string clean = LayoutIni(SampleLayout(1)); // id 26 at key 5, 31 at key 6
     Write("Kestrova.Show.pub", clean);
     EXPECT_EQ(Loaded(), clean);
-    const auto key5 = [&](const std::string& line) {
-        const std::size_t at = clean.find("\r\n5=") + 2;
-        return clean.substr(0, at) + line + clean.substr(clean.find("\r\n", at) + 2);
+    EXPECT_TRUE(debugger.Take().empty()) << "a usable layout says nothing";
+    const auto key = [&](int n, const std::string& line, const std::string& text) {
+        const std::size_t at = text.find("\r\n" + std::to_string(n) + "=") + 2;
+        return text.substr(0, at) + line + text.substr(text.find("\r\n", at) + 2);
     };
+    const std::string section = "section [Kestrova] is missing or empty";
     // clang-format off
-    const std::pair<const char*, std::string> damaged[] = {{"key missing", key5("")}, {"empty value", key5("5=\r\n")},
-        {"id 36", key5("5=36|1|0\r\n")}, {"id -1", key5("5=-1|1|0\r\n")}, {"id past 32 bits", key5("5=4294967296|1|0\r\n")},
-        {"id twice", key5("5=31|1|0\r\n")}, {"another section", "[Other]" + clean.substr(10)}, {"empty file", ""}};
+    const std::tuple<const char*, std::string, std::vector<std::string>> damaged[] = {
+        {"key missing", key(5, "", clean), {"key 5 is missing"}},
+        {"empty value", key(5, "5=\r\n", clean), {"key 5 has an empty value"}},
+        {"id 36", key(5, "5=36|1|0\r\n", clean), {"key 5: the id of \"36|1|0\" is not one of 0 to 35"}},
+        {"id -1", key(5, "5=-1|1|0\r\n", clean), {"key 5: the id of \"-1|1|0\" is not one of 0 to 35"}},
+        {"id past 32 bits", key(5, "5=4294967296|1|0\r\n", clean), {"key 5: the id of \"4294967296|1|0\" is not one of 0 to 35"}},
+        {"id twice", key(5, "5=31|1|0\r\n", clean), {"keys 5 and 6 both hold id 31"}},
+        {"several", key(35, "35=\r\n", key(20, "20=1|1|1\r\n", key(3, "", key(2, "2=x\r\n", clean)))),
+            {"key 3 is missing", "keys 2 and 7 both hold id 0", "keys 0 and 20 both hold id 1", "key 35 has an empty value"}},
+        {"another section", "[Other]" + clean.substr(10), {section}}, {"no keys", "[Kestrova]\r\n", {section}},
+        {"empty file", "", {section}}};
     // clang-format on
-    for (const auto& [damage, text] : damaged) {
+    for (const auto& [damage, text, reasons] : damaged) {
         Write("Kestrova.Show.pub", text);
         EXPECT_EQ(Loaded(), "refused") << damage;
+        EXPECT_EQ(debugger.Take(), std::vector<std::string>{"Kestrova: " + kLayoutFile + ": " + reasons[0] +
+                                                            "; the default layout is used\n"})
+            << damage;
+        EXPECT_EQ(Texts(CheckLayoutFile("Kestrova", kLayoutFile).problems), reasons) << damage;
     }
+    // No file is the first run's state: nothing to tell.
+    DeleteFileA(kLayoutFile.c_str());
+    EXPECT_EQ(Loaded(), "refused");
+    EXPECT_TRUE(debugger.Take().empty());
+    EXPECT_EQ(Texts(CheckLayoutFile("Kestrova", kLayoutFile).problems),
+              std::vector<std::string>{"there is no such file"});
 
     // A save replaces the layout whole, keeping the keys past a shorter list.
     ASSERT_TRUE(SaveColumnSettings("Kestrova", SampleLayout(11)));
@@ -83,7 +205,75 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
     ASSERT_TRUE(DeleteFileA(kLayoutFile.c_str()) && RemoveDirectoryA(kDir.c_str()))
         << "a copy was left behind";
     EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(3)));
+}
 
+TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndCopiesOfSavesCutShortAreRemoved) {
+    const std::string before = "; the desk's notes\r\n[Other]\r\nkeep=1\r\n" + LayoutIni(SampleLayout(1));
+    Write("Kestrova.Show.pub", before);
+    // A key that fails, the first or a later one, after writing something else.
+    for (int written : {0, 20}) {
+        keysLeft = written;
+        EXPECT_FALSE(SaveLayoutFile("Kestrova", SampleLayout(2), kLayoutFile, &FailingKeyWriter)) << written;
+        EXPECT_EQ(Bytes(kLayoutFile), before) << written;
+        EXPECT_TRUE(OtherFiles().empty()) << written;
+    }
+    // The copy cannot be made while the file is held without read sharing; the copy cannot
+    // replace the file while it is held without delete sharing.
+    for (const DWORD sharing : {DWORD(FILE_SHARE_WRITE), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
+        const HANDLE held = CreateFileA(kLayoutFile.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(2))) << sharing;
+        CloseHandle(held);
+        EXPECT_EQ(Bytes(kLayoutFile), before) << sharing;
+        EXPECT_TRUE(OtherFiles().empty()) << sharing;
+    }
+
+    // Copies of saves cut short: one of an ended process, one of this process, one of a
+    // process still running (its save may yet end), and files that only look alike.
+    char self[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION ended = {}, running = {};
+    char commandLine[] = "unit_tests --gtest_list_tests";
+    ASSERT_TRUE(CreateProcessA(self, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &running));
+    ASSERT_TRUE(CreateProcessA(self, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &ended));
+    TerminateProcess(ended.hProcess, 9);
+    WaitForSingleObject(ended.hProcess, 30000);
+    const auto copyOf = [](DWORD processId) {
+        return "Kestrova.Show.pub." + std::to_string(processId) + ".tmp";
+    };
+    const std::vector<std::string> kept = {copyOf(running.dwProcessId), "Kestrova.Show.pub.x1.tmp",
+                                           "Kestrova.Show.pub.1.tmp.bak", "other.tmp"};
+    for (const auto& load : {std::function<void()>([] { Loaded(); }), std::function<void()>([] {
+                                 SaveColumnSettings("Kestrova", SampleLayout(2));
+                             })}) {
+        for (const std::string& name : kept) {
+            Write(name, "kept");
+        }
+        Write(copyOf(ended.dwProcessId), LayoutIni(SampleLayout(3)));
+        Write(copyOf(GetCurrentProcessId()), "");
+        load();
+        std::vector<std::string> left = OtherFiles();
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> expected = kept;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected);
+    }
+    EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(2)));
+    TerminateProcess(running.hProcess, 9);
+    for (const PROCESS_INFORMATION& process : {ended, running}) {
+        WaitForSingleObject(process.hProcess, 30000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    keysLeft = 0;
+}
+
+TEST_F(ColumnStore, ASaveKilledAtAnyMomentLeavesOneWholeLayout) {
     // The layout writer beside this program saves layouts 1 and 2 in turn, signalling each
     // save, until it is killed a while after its first. A few rounds catch a save that writes
     // in place; `make soak` kills five hundred.
@@ -101,6 +291,7 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
         CloseHandle(writer);
         const std::string loaded = Loaded();
         EXPECT_TRUE(loaded == LayoutIni(SampleLayout(1)) || loaded == LayoutIni(SampleLayout(2))) << loaded;
+        EXPECT_TRUE(OtherFiles().empty()) << "the load left the cut save's copy";
     }
     CloseHandle(saved);
 }
