@@ -1,5 +1,6 @@
 # make demo   - builds everything and opens the demo terminal (ARGS="..." passes options)
 # make test   - installs what is missing, builds both architectures, runs every test
+# make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL
 # make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll
 # make bench  - builds and runs the benchmarks
 # make soak   - builds and runs the long reliability runs and prints their figures
@@ -10,10 +11,12 @@ BUILD ?= $(ROOT)/build
 X86 := $(BUILD)/x86
 X64 := $(BUILD)/x64
 export KESTROVA_WINEPREFIX ?= $(BUILD)/wineprefix
+# The 32-bit tests run in a Debian root of their own (see scripts/setup-root32.sh).
+export KESTROVA_ROOT32 ?= /var/cache/kestrova/root32
 ARGS ?=
 CTEST_ARGS ?=
 
-.PHONY: all setup configure build dist test demo bench soak clean
+.PHONY: all setup configure build dist test test32 demo bench soak clean
 
 all: dist
 
@@ -21,12 +24,13 @@ setup:
 	@bash scripts/setup.sh
 
 configure: setup
-	cmake --log-level=WARNING -S . -B $(X86) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKESTROVA_TESTS=OFF
+	cmake --log-level=WARNING -S . -B $(X86) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKESTROVA_TESTS=ON
 	cmake --log-level=WARNING -S . -B $(X64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 	    -DKESTROVA_X86_DLL=$(X86)/Kestrova.dll
 
+# The 64-bit tests read the 32-bit DLL only; make test32 builds the rest of its tree.
 build: configure
-	ninja -C $(X86)
+	ninja -C $(X86) Kestrova
 	ninja -C $(X64)
 
 dist: build
@@ -36,6 +40,12 @@ dist: build
 
 test: dist
 	bash scripts/run-tests.sh $(X64) $(CTEST_ARGS)
+
+# The first set-up of the 32-bit root fetches its packages while the compiler works.
+test32: configure
+	bash scripts/setup-root32.sh & setup=$$!; ninja -C $(X86) || { wait $$setup; exit 1; }; wait $$setup
+	KESTROVA_WINEPREFIX=$(BUILD)/wineprefix32 \
+	    bash scripts/run32.sh -b $(ROOT) -b $(BUILD) bash scripts/run-tests.sh $(X86) $(CTEST_ARGS)
 
 demo: build
 	bash scripts/demo.sh $(X64) $(ARGS)
