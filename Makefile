@@ -1,4 +1,5 @@
-# make demo   - builds everything and opens the demo terminal (ARGS="..." passes options)
+# make demo   - builds everything and opens the demo terminal (ARGS="..." passes options);
+#               ARCH=x86 runs it with the shipped DLL, on a virtual display
 # make test   - installs what is missing, builds both architectures, runs every test
 # make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL
 # make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll
@@ -15,6 +16,11 @@ export KESTROVA_WINEPREFIX ?= $(BUILD)/wineprefix
 export KESTROVA_ROOT32 ?= /var/cache/kestrova/root32
 ARGS ?=
 CTEST_ARGS ?=
+ARCH ?= x64
+ifeq ($(filter $(ARCH),x64 x86),)
+    $(error ARCH is x64 or x86, not "$(ARCH)")
+endif
+RUN32 = KESTROVA_WINEPREFIX=$(BUILD)/wineprefix32 bash scripts/run32.sh -b $(ROOT) -b $(BUILD)
 
 .PHONY: all setup configure build dist test test32 demo bench soak clean
 
@@ -44,11 +50,16 @@ test: dist
 # The first set-up of the 32-bit root fetches its packages while the compiler works.
 test32: configure
 	bash scripts/setup-root32.sh & setup=$$!; ninja -C $(X86) || { wait $$setup; exit 1; }; wait $$setup
-	KESTROVA_WINEPREFIX=$(BUILD)/wineprefix32 \
-	    bash scripts/run32.sh -b $(ROOT) -b $(BUILD) bash scripts/run-tests.sh $(X86) $(CTEST_ARGS)
+	$(RUN32) bash scripts/run-tests.sh $(X86) $(CTEST_ARGS)
 
-demo: build
+demo: $(if $(filter x86,$(ARCH)),configure,build)
+ifeq ($(ARCH),x86)
+	ninja -C $(X86) kestrova_demo
+	bash scripts/setup-root32.sh
+	$(RUN32) bash scripts/demo.sh $(X86) $(ARGS)
+else
 	bash scripts/demo.sh $(X64) $(ARGS)
+endif
 
 bench: build
 	bash scripts/bench.sh $(X64)
