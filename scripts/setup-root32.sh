@@ -35,7 +35,7 @@ if [ "${KESTROVA_ROOT32_LOCKED:-}" != 1 ]; then
         unshare --mount --propagation private bash "$script"
 fi
 ready && exit 0
-echo "setup-root32: preparing $R (the first time takes about five minutes)"
+echo "setup-root32: preparing $R (five to ten minutes the first time)"
 
 mirror=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources)
 if [ ! -x "$R/usr/bin/apt-get" ]; then
@@ -75,6 +75,8 @@ EOF
 chroot "$R" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root DEBIAN_FRONTEND=noninteractive \
     /bin/bash -euo pipefail -c '
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+# A set-up cut short may have left packages half configured.
+dpkg --configure -a
 apt-get update -qq
 # What the test run uses: Wine of both widths, a virtual display, the tests fonts, CTest, and
 # the binutils that read the shipped image.
