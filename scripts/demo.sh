@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the demo terminal of the x64 build on Wine; on a virtual display when there is no
+# Runs the demo terminal of a build on Wine; on a virtual display when there is no
 # DISPLAY. Exits with the demo's exit code.
 # Usage: demo.sh BUILD_DIR [demo options...]
 # A relative --screenshot path is taken relative to the current directory (make's).

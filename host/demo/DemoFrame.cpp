@@ -35,6 +35,11 @@ RECT BarSlot(std::size_t index, int clientWidth) {
     return RECT{0, top, clientWidth > 0 ? clientWidth : 0, top + kBarHeight};
 }
 
+// Runs on a pool thread: the frame is told on its own thread.
+VOID CALLBACK PostTimeIsUp(PVOID frame, BOOLEAN) {
+    PostMessageW(static_cast<HWND>(frame), kTimeIsUp, 0, 0);
+}
+
 } // namespace
 
 DemoFrame::DemoFrame(host::TestHost& host, BackOffice& office, Feed& feed)
@@ -188,10 +193,7 @@ bool DemoFrame::OnCreate() {
     m_rateSince = GetTickCount64();
     SetTimer(m_hWnd, kRateTimer, 1000, nullptr);
     if (m_settings.quitAfterSeconds > 0) {
-        const auto post = [](void* frame, BOOLEAN) {
-            PostMessageW(static_cast<HWND>(frame), kTimeIsUp, 0, 0);
-        };
-        CreateTimerQueueTimer(&m_quitTimer, nullptr, post, m_hWnd,
+        CreateTimerQueueTimer(&m_quitTimer, nullptr, &PostTimeIsUp, m_hWnd,
                               static_cast<DWORD>(m_settings.quitAfterSeconds) * 1000u, 0, WT_EXECUTEONLYONCE);
     }
     if (m_settings.openConfigDialog) {

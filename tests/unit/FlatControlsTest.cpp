@@ -19,6 +19,10 @@ constexpr COLORREF kBorder = RGB(150, 150, 150), kHoverFrame = RGB(126, 180, 234
 
 using FlatControls = BarTest;
 
+LONG WINAPI EndOnFault(EXCEPTION_POINTERS*) {
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 } // namespace
 
 TEST_F(FlatControls, ButtonAndComboPaintFaceFrameFocusAndTriangleInEachLook) {
@@ -51,7 +55,7 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysItAndComboPassesOn
     // The button lives alone in memory made unreadable once the parent destroys it in the
     // second click: any touch of it after the click is sent faults, which ends the run at once
     // (Wine's debugger would hold it until the test's time ran out).
-    SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
+    SetUnhandledExceptionFilter(&EndOnFault);
     void* alone = VirtualAlloc(nullptr, 0x10000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     auto* button = new (alone) TStaticButton;
     button->Create(parent, L"Cancel", 3);
