@@ -7,6 +7,8 @@
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 
+#include <algorithm>
+
 using testing_support::ClickAt;
 
 namespace {
@@ -26,6 +28,16 @@ RECT WindowRect(HWND hWnd) {
 // Another application takes the activation, then the user comes back to the terminal (where
 // the activation goes when the other window closes is up to the window manager).
 void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
+    // The other thread tells this one of the activation it took with a message, which may
+    // still wait in this thread's queue when the other thread is done: the terminal has
+    // heard of it once its application's deactivation reached it.
+    const auto deactivations = [terminal] {
+        const auto& log = testing_support::RecordingWindow::log;
+        return std::count_if(log.begin(), log.end(), [&](const MSG& msg) {
+            return msg.hwnd == terminal && msg.message == WM_ACTIVATEAPP && !msg.wParam;
+        });
+    };
+    const auto before = deactivations();
     std::atomic<bool> done = false;
     std::thread other([&] {
         const HWND hWnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
@@ -39,6 +51,7 @@ void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
         std::terminate(); // the other thread is stuck on this one; waiting would never end
     }
     other.join();
+    testing_support::PumpUntil([&] { return deactivations() > before; });
     SetForegroundWindow(terminal);
     SetFocus(terminal);
     testing_support::PumpMessages();
