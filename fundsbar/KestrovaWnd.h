@@ -86,6 +86,8 @@ private:
     POINT CursorInClient() const;
     void Invalidate() const;
 
+    // The right button went down on the bar and has not been released there since.
+    bool m_bOwnRightPress = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
 };
