@@ -28,9 +28,10 @@ RECT WindowRect(HWND hWnd) {
 // Another application takes the activation, then the user comes back to the terminal (where
 // the activation goes when the other window closes is up to the window manager).
 void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
-    // The other thread tells this one of the activation it took with a message, which may
-    // still wait in this thread's queue when the other thread is done: the terminal has
-    // heard of it once its application's deactivation reached it.
+    // The other thread tells this one of the activation it took with a message, handled when
+    // this thread next looks at its queue. The user stays in the other application until the
+    // terminal has heard of its deactivation: closed sooner, the other window may hand the
+    // activation back before this thread ever looked, and for this thread it never left.
     const auto deactivations = [terminal] {
         const auto& log = testing_support::RecordingWindow::log;
         return std::count_if(log.begin(), log.end(), [&](const MSG& msg) {
@@ -38,20 +39,22 @@ void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
         });
     };
     const auto before = deactivations();
-    std::atomic<bool> done = false;
+    std::atomic<bool> heard = false, done = false;
     std::thread other([&] {
         const HWND hWnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(hWnd);
+        testing_support::PumpUntil([&] { return heard.load(); }, 5000);
         DestroyWindow(hWnd);
         done = true;
     });
     // The other thread's activation waits on this thread's windows: pump meanwhile.
+    testing_support::PumpUntil([&] { return deactivations() > before; }, 5000);
+    heard = true;
     if (!testing_support::PumpUntil([&] { return done.load(); }, 5000)) {
         std::terminate(); // the other thread is stuck on this one; waiting would never end
     }
     other.join();
-    testing_support::PumpUntil([&] { return deactivations() > before; });
     SetForegroundWindow(terminal);
     SetFocus(terminal);
     testing_support::PumpMessages();
