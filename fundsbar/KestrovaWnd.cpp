@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
@@ -105,8 +106,16 @@ LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
         OnLButtonDblClk();
         return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        m_bOwnRightPress = true;
+        return kNotHandled;
     case WM_RBUTTONUP:
-        ShowContextMenu();
+        // Only the release of a press on the bar: one whose press closed a menu or a list
+        // elsewhere opens nothing.
+        if (std::exchange(m_bOwnRightPress, false)) {
+            ShowContextMenu();
+        }
         return 0;
     case WM_MOUSELEAVE:
         OnMouseLeave();

@@ -85,6 +85,8 @@ private:
     void SetAccount(const char* text);
     void Invalidate() const;
 
+    // The right button went down on the bar and has not been released there since.
+    bool m_bOwnRightPress = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -92,12 +93,18 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         return 0;
     case WM_LBUTTONDOWN:
         SetFocus(m_hWnd);
+        m_bOwnPress = true;
         OnLButtonDown();
         return 0;
     case WM_LBUTTONUP:
-        OnLButtonUp();
+        // The release of a press made elsewhere (on a list row over the grid, which hid on
+        // that press) is no click of the grid's: nothing is selected, ticked, resized or dropped.
+        if (std::exchange(m_bOwnPress, false)) {
+            OnLButtonUp();
+        }
         return 0;
     case WM_LBUTTONDBLCLK:
+        m_bOwnPress = true;
         OnLButtonDblClk();
         return 0;
     case WM_RBUTTONDOWN:
@@ -106,6 +113,13 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         return 0;
     case WM_MOUSEWHEEL:
         OnMouseWheel(wParam);
+        return 0;
+    case WM_PARENTNOTIFY:
+        // A press on the in-place editor: the double click that opened it under the pointer
+        // gave the editor its release, and what comes next is not that press's release.
+        if (LOWORD(wParam) == WM_LBUTTONDOWN) {
+            m_bOwnPress = false;
+        }
         return 0;
     case TCM_SELCHANGED:
         if (m_pEditor) {

@@ -101,6 +101,8 @@ public:
     bool m_bVScroll = false;
     int m_nMouseMode = kGridIdle;
     bool m_bPressed = false;
+    // The left button went down in the grid and has not been released there since.
+    bool m_bOwnPress = false;
     std::map<int, int> m_rowHeights;
     std::map<int, int> m_colWidths;
     std::map<int, std::map<int, std::unique_ptr<TGridCellBase>>> m_cells;

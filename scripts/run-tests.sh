@@ -21,6 +21,8 @@ inner() {
         # Wine's desktop and services start here, detached from CTest's output pipes.
         wine wineboot >/dev/null 2>&1 || true
         wine "$build/tests/wine_warmup/wine_warmup.exe" >/dev/null 2>&1 || true
+        # Keeps the desktop open between test programs; ended with the wineserver on exit.
+        wine "$build/tests/wine_warmup/wine_warmup.exe" hold >/dev/null 2>&1 &
     done
     export WINEPREFIX=${prefixes[0]}
     ctest --test-dir "$build" --output-on-failure "$@"

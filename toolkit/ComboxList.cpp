@@ -70,6 +70,38 @@ bool IsButtonDown(UINT uMsg) {
     }
 }
 
+// A press that chose a row (or just closed the list) hides the list at once, so its release
+// lands on whatever lay under the row: a grid row, a button of the host's. That release is
+// held back, up to the next press.
+HHOOK g_hReleaseHook = nullptr;
+
+void StopHoldingBackRelease() {
+    if (g_hReleaseHook) {
+        UnhookWindowsHookEx(g_hReleaseHook);
+        g_hReleaseHook = nullptr;
+    }
+}
+
+LRESULT CALLBACK HoldBackRelease(int nCode, WPARAM wParam, LPARAM lParam) {
+    const HHOOK hHook = g_hReleaseHook;
+    if (nCode == HC_ACTION && (wParam & PM_REMOVE)) {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message == WM_LBUTTONUP || msg->message == WM_NCLBUTTONUP) {
+            msg->message = WM_NULL;
+            StopHoldingBackRelease();
+        } else if (IsButtonDown(msg->message)) {
+            StopHoldingBackRelease();
+        }
+    }
+    return CallNextHookEx(hHook, nCode, wParam, lParam);
+}
+
+void StartHoldingBackRelease() {
+    if (!g_hReleaseHook) {
+        g_hReleaseHook = SetWindowsHookExW(WH_GETMESSAGE, &HoldBackRelease, nullptr, GetCurrentThreadId());
+    }
+}
+
 } // namespace
 
 LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
@@ -133,6 +165,7 @@ TComboxList::TComboxList() : m_hFont(g_hTextFont.get()) {}
 
 TComboxList::~TComboxList() {
     StopWatching();
+    StopHoldingBackRelease();
     DestroyOwnWindow();
 }
 
@@ -244,6 +277,7 @@ void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int n
     m_nHot = -1;
     m_hAnchor = hAnchor;
     m_rcAnchor = rcAnchor;
+    m_ptAnchorOrigin = AnchorOrigin();
     m_anchorDoubleClick = doubleClick;
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
@@ -256,6 +290,21 @@ void TComboxList::CloseUp() {
 
 bool TComboxList::IsDroppedDown() const {
     return m_hWnd && IsWindowVisible(m_hWnd);
+}
+
+POINT TComboxList::AnchorOrigin() const {
+    POINT pt = {};
+    ClientToScreen(m_hAnchor, &pt);
+    return pt;
+}
+
+bool TComboxList::IsAnchorInPlace() const {
+    if (!m_hAnchor) {
+        return true;
+    }
+    const POINT origin = AnchorOrigin();
+    return IsWindowVisible(m_hAnchor) && !IsIconic(GetAncestor(m_hAnchor, GA_ROOT)) &&
+           origin.x == m_ptAnchorOrigin.x && origin.y == m_ptAnchorOrigin.y;
 }
 
 bool TComboxList::IsOnAnchor(const MSG& msg) const {
@@ -273,6 +322,12 @@ bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
         CloseUp();
         return delivery == Delivery::Queued;
+    }
+    // Any window that moved, was hidden or minimised may carry the anchor with it: the list
+    // does not float where the anchor was.
+    if (msg.message == WM_WINDOWPOSCHANGED && msg.hwnd != m_hWnd && !IsAnchorInPlace()) {
+        CloseUp();
+        return false;
     }
     // Its own rows and scroll bar take their clicks.
     if (!IsButtonDown(msg.message) || msg.hwnd == m_hWnd) {
@@ -485,5 +540,6 @@ void TComboxList::OnLButtonDown(LPARAM lParam) {
         // Sent, not posted: the owner acts on the choice while the list is still shown.
         SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(m_hWnd), i);
     }
+    StartHoldingBackRelease();
     ShowWindow(m_hWnd, SW_HIDE);
 }

@@ -22,7 +22,9 @@ std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 //
 // Owners open it with DropDown and may close it with CloseUp. While it shows it never takes
 // activation or the keyboard focus, and it closes as drop-down lists do: on Escape, on a
-// click anywhere outside it, and when the application loses activation. A click on the cell
+// click anywhere outside it, when the application loses activation, and when the window it
+// dropped down from moves, hides or is minimised. Escape closes it and goes no further. The
+// release of a click on a row lands nowhere. A click on the cell
 // or box it was opened from only closes it; an owner that is sent such a click itself (no
 // click from the user is) tells it apart with IsDroppedDown.
 class TComboxList : public TPopupWnd {
@@ -97,6 +99,11 @@ private:
     void OnWindowPosChanged(const WINDOWPOS& pos);
     // A mouse message for the anchor's window at a point of the anchor.
     bool IsOnAnchor(const MSG& msg) const;
+    // The anchor window's client origin on the screen.
+    POINT AnchorOrigin() const;
+    // The anchor shows, its top-level window is not minimised and it has not moved on the
+    // screen since the list dropped down from it; true without an anchor.
+    bool IsAnchorInPlace() const;
     void PaintList();
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
@@ -107,5 +114,6 @@ private:
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};
+    POINT m_ptAnchorOrigin = {};
     AnchorDoubleClick m_anchorDoubleClick = AnchorDoubleClick::HeldBack;
 };

@@ -7,6 +7,8 @@
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 
+#include <algorithm>
+
 using testing_support::ClickAt;
 
 namespace {
@@ -26,15 +28,29 @@ RECT WindowRect(HWND hWnd) {
 // Another application takes the activation, then the user comes back to the terminal (where
 // the activation goes when the other window closes is up to the window manager).
 void ActivateAnotherApplicationAndReturnTo(HWND terminal) {
-    std::atomic<bool> done = false;
+    // The other thread tells this one of the activation it took with a message, handled when
+    // this thread next looks at its queue. The user stays in the other application until the
+    // terminal has heard of its deactivation: closed sooner, the other window may hand the
+    // activation back before this thread ever looked, and for this thread it never left.
+    const auto deactivations = [terminal] {
+        const auto& log = testing_support::RecordingWindow::log;
+        return std::count_if(log.begin(), log.end(), [&](const MSG& msg) {
+            return msg.hwnd == terminal && msg.message == WM_ACTIVATEAPP && !msg.wParam;
+        });
+    };
+    const auto before = deactivations();
+    std::atomic<bool> heard = false, done = false;
     std::thread other([&] {
         const HWND hWnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(hWnd);
+        testing_support::PumpUntil([&] { return heard.load(); }, 5000);
         DestroyWindow(hWnd);
         done = true;
     });
     // The other thread's activation waits on this thread's windows: pump meanwhile.
+    testing_support::PumpUntil([&] { return deactivations() > before; }, 5000);
+    heard = true;
     if (!testing_support::PumpUntil([&] { return done.load(); }, 5000)) {
         std::terminate(); // the other thread is stuck on this one; waiting would never end
     }
@@ -124,6 +140,55 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
         EXPECT_TRUE(!shown || (rc.bottom == corner.y && rc.right <= work.right &&
                                (rc.left == corner.x || rc.right == work.right)))
             << step;
+    }
+}
+
+// The list hides on the press that chooses a row; the release that follows lands nowhere,
+// though the terminal lies under the row. A list goes with the window it dropped down from:
+// it closes when that window moves, hides or is minimised, and stays when it only grows.
+TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHidesOrIsMinimised) {
+    combo.EnsureList();
+    ClickAt(OnScreen(combo.m_hWnd, {40, 10}));
+    const RECT rc = WindowRect(combo.m_pList->m_hWnd);
+    const POINT firstRow = {rc.left + 20, rc.top + combo.m_pList->RowHeight() / 2};
+    const int releases = testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP);
+    ClickAt(firstRow);
+    EXPECT_STREQ(combo.GetText(), L"Yes");
+    EXPECT_EQ(WindowFromPoint(firstRow), terminal);
+    EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases);
+    ClickAt(firstRow); // the next click is the terminal's, whole
+    EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases + 1);
+
+    const HWND list = bar->m_pAccountList->m_hWnd;
+    const RECT place = WindowRect(terminal);
+    const auto terminalAt = [&](int dx, int dy, int dh) {
+        return [=] {
+            SetWindowPos(terminal, nullptr, place.left + dx, place.top + dy, place.right - place.left,
+                         place.bottom - place.top + dh, SWP_NOZORDER | SWP_NOACTIVATE);
+        };
+    };
+    const auto show = [](HWND hWnd, int nCmdShow) { return [=] { ShowWindow(hWnd, nCmdShow); }; };
+    const auto barAt = [&](int y) {
+        return [=] { SetWindowPos(bar->m_hWnd, nullptr, 0, y, 900, 50, SWP_NOZORDER | SWP_NOACTIVATE); };
+    };
+    const std::tuple<const char*, std::function<void()>, std::function<void()>, bool> steps[] = {
+        {"terminal grown", terminalAt(0, 0, 20), terminalAt(0, 0, 0), true},
+        {"terminal moved", terminalAt(-10, 0, 0), terminalAt(0, 0, 0), false},
+        {"bar moved in the terminal", barAt(240), barAt(250), false},
+        {"bar hidden", show(bar->m_hWnd, SW_HIDE), show(bar->m_hWnd, SW_SHOWNA), false},
+        {"terminal minimised", show(terminal, SW_SHOWMINNOACTIVE), show(terminal, SW_SHOWNOACTIVATE), false},
+    };
+    int dx = 0; // clicks a few pixels apart, which the system makes no double click of
+    for (const auto& [step, act, undo, stays] : steps) {
+        ClickAt(
+            OnScreen(bar->m_hWnd, {(bar->m_rcAccount.left + bar->m_rcAccount.right) / 2 + (dx ^= 8), 25}));
+        ASSERT_TRUE(IsWindowVisible(list)) << step;
+        act();
+        testing_support::PumpMessages();
+        EXPECT_EQ(IsWindowVisible(list) != FALSE, stays) << step;
+        bar->m_pAccountList->CloseUp();
+        undo();
+        testing_support::PumpMessages();
     }
 }
 

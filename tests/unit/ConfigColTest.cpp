@@ -260,6 +260,53 @@ TEST_F(ConfigDialog, TheUsersDoubleClickOnTheAccountCellClosesTheListItsFirstCli
                          [&] { ClickAt(cell); })); // the second press of the double click
 }
 
+// With the user's own mouse and keys, as the system delivers them: a row chosen in a Yes/No
+// list over the grid leaves the grid's selection alone, so Move Up moves the row the user
+// picked; Escape with a list open closes the list and reaches neither the dialog nor the
+// window with the keyboard focus, and only the next Escape cancels (saving nothing).
+TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOnly) {
+    const std::string before = Describe(bar->m_vecSettings);
+    const auto screen = [](HWND hWnd, POINT pt) {
+        ClientToScreen(hWnd, &pt);
+        return pt;
+    };
+    HWND focused = nullptr, list = nullptr;
+    ASSERT_TRUE(
+        Run({[&](HWND hDialog) {
+                 TGridCtrl& grid = GridOf(hDialog);
+                 ClickAt(screen(grid.m_hWnd, Cell(3, 1))); // "Excess Cash" (id 3)
+                 DoubleClickAt(screen(grid.m_hWnd, Cell(3, 2)));
+                 const TCombox& editor = *grid.m_pEditor;
+                 ClickAt(screen(editor.m_hWnd, POINT{20, 10}));
+                 ASSERT_TRUE(editor.m_pList && IsWindowVisible(editor.m_pList->m_hWnd));
+                 const POINT yes = screen(editor.m_pList->m_hWnd, POINT{20, editor.m_pList->RowHeight() / 2});
+                 ClickAt(yes);
+                 ASSERT_EQ(WindowFromPoint(yes), grid.m_hWnd); // the row lay over the grid
+                 ClickAt(screen(hDialog, kMoveUp));
+                 const ColumnSetting& moved = DialogOf(hDialog).m_vecColumns[1];
+                 EXPECT_TRUE(moved.nColId == 3 && moved.bColor) << moved.nColId;
+                 EXPECT_EQ(grid.m_selRows, std::vector<int>{2});
+             },
+             [&](HWND hDialog) {
+                 focused = RecordingWindow::Create(hDialog, WS_CHILD | WS_VISIBLE, RECT{310, 300, 370, 320});
+                 SetFocus(focused);
+                 ClickAt(screen(hDialog, kCombo));
+                 list = DialogOf(hDialog).m_pColorCombo->m_pList->m_hWnd;
+                 ASSERT_TRUE(IsWindowVisible(list));
+                 QueueKey(VK_ESCAPE); // for the dialog's own loop to take
+             },
+             [&](HWND) {
+                 EXPECT_FALSE(IsWindowVisible(list));
+                 EXPECT_EQ(GetFocus(), focused);
+                 EXPECT_EQ(RecordingWindow::Count(focused, WM_KEYDOWN), 0);
+                 EXPECT_EQ(RecordingWindow::Count(focused, WM_CHAR), 0);
+                 QueueKey(VK_ESCAPE);
+             }}));
+    EXPECT_EQ(modalCalls, "BE");
+    EXPECT_EQ(Describe(bar->m_vecSettings), before);
+    EXPECT_TRUE(config.LayoutLines().empty());
+}
+
 // A hundred runs are the soak's; a handful catch one object lost per run.
 TEST_F(ConfigDialog, RunsEndedByOkOrCancelLeaveNoGdiOrUserObject) {
     const auto runs = [&](int count) {

@@ -293,6 +293,14 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     }
     EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 70}, {1, 190}, {2, 1}}));
 
+    // A release whose press was not the grid's (it chose a row of a list over the grid, which
+    // hid on that press) is no click: on a row, on a box, on the header.
+    for (const POINT pt : {POINT{100, 27}, POINT{10, 52}, POINT{250, 10}}) {
+        Mouse(WM_LBUTTONUP, pt);
+    }
+    EXPECT_EQ(Told(), Notices{});
+    EXPECT_EQ(grid->m_selRows, std::vector<int>{39});
+
     // A resize let go outside the window goes on, its guide following the pointer, until the
     // next click inside.
     Mouse(WM_MOUSEMOVE, POINT{70, 10});
