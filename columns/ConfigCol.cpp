@@ -56,14 +56,6 @@ TConfigCol::TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFr
     m_AccountColumn.nColId = 0;
 }
 
-TConfigCol::~TConfigCol() {
-    // A run ended by WM_QUIT leaves the window up; it and the controls' windows go before the
-    // objects behind them.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
-}
-
 void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {
     m_vecColumns.clear();
     m_vecIgnored.clear();

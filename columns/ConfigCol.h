@@ -23,7 +23,6 @@ public:
     static constexpr int kHeight = 500;
 
     TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame);
-    ~TConfigCol() override;
 
     // Before DoModal: the bar's list, which OK writes back. DoModal is then true when OK or
     // Cancel ended the dialog, false for Escape, the system close command or the close box.

@@ -54,6 +54,7 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);
         self->m_hWnd = nullptr;
+        self->OnWindowGone(hWnd); // self may be gone from here on
     }
     if (result != kNotHandled) {
         return result;

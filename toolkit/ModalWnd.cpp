@@ -17,13 +17,6 @@ TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFram
     lstrcpynW(m_szTitle, szTitle ? szTitle : L"", kTitleChars);
 }
 
-TModalWnd::~TModalWnd() {
-    // A run ended by WM_QUIT leaves the window; it must not outlive its object.
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    }
-}
-
 bool TModalWnd::DoModal() {
     TIxFrm::Create(L"TModalWnd", m_hParent, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOPMOST);
     SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, GetClassLongPtrW(m_hParent, GCLP_HBRBACKGROUND));
@@ -41,8 +34,14 @@ bool TModalWnd::DoModal() {
 void TModalWnd::RunLoop() {
     MSG msg = {};
     while (m_bRunning) {
-        // WM_QUIT (or a failed wait) ends the run and is not passed on.
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+        const BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+        if (bGot <= 0) {
+            // A quit (or a failed wait) cancels the dialog like Escape. The quit belongs to
+            // the loop that called us, the host's: it is posted again for that loop to see.
+            EndModal(0);
+            if (bGot == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+            }
             return;
         }
         switch (RouteOf(msg)) {

@@ -10,7 +10,6 @@ public:
 
     // The main frame, when there is one, is told when the loop starts and ends.
     TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame);
-    ~TModalWnd() override;
 
     // Creates, shows and runs the window; true when it ended accepted.
     bool DoModal();
