@@ -34,7 +34,9 @@ bool TModalWnd::DoModal() {
 void TModalWnd::RunLoop() {
     MSG msg = {};
     while (m_bRunning) {
+        m_bWaiting = true;
         const BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+        m_bWaiting = false;
         if (bGot <= 0) {
             // A quit (or a failed wait) cancels the dialog like Escape. The quit belongs to
             // the loop that called us, the host's: it is posted again for that loop to see.
@@ -107,6 +109,11 @@ void TModalWnd::EndModal(int nResult) {
     }
     if (m_hWnd) {
         DestroyWindow(m_hWnd);
+    }
+    // Ended by a message sent to the thread while the loop waits (the host closing the bar, say):
+    // the wait goes on after it, so a message is posted to end it.
+    if (m_bWaiting) {
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
     }
 }
 
