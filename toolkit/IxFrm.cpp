@@ -10,14 +10,18 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
     HINSTANCE hInstance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = &TIxFrm::StaticWndProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = className;
-    // Fails harmlessly once the class exists.
-    RegisterClassExW(&wc);
+    // Registered by the first window of the class. The look-up stays in the process, where a
+    // registration that fails because the class exists would cost a trip to the window server
+    // for every window (a dialog makes a dozen).
+    if (!GetClassInfoExW(hInstance, className, &wc)) {
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = &TIxFrm::StaticWndProc;
+        wc.cbWndExtra = sizeof(LONG_PTR);
+        wc.hInstance = hInstance;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
     CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
 }
 
