@@ -2,6 +2,8 @@
 
 #include "base/TextCodec.h"
 
+#include <algorithm>
+
 int g_nLanguage = 0;
 IPluginHost* g_pHost = nullptr;
 IMainFrame* g_pMainFrame = nullptr;
@@ -9,12 +11,22 @@ ITradeApi* g_pTradeApi = nullptr;
 ITradeData* g_pTradeData = nullptr;
 
 BarHandleList g_vecWndHandles;
+std::vector<TKestrovaWnd*> g_vecWnds;
 SharedText g_strUserNo;
 TTradeDataSpi g_TradeSpi;
 
 void BarHandleList::Append(HWND hWnd) {
     AcquireSRWLockExclusive(&m_lock);
     m_handles.push_back(hWnd);
+    ReleaseSRWLockExclusive(&m_lock);
+}
+
+void BarHandleList::Remove(HWND hWnd) {
+    AcquireSRWLockExclusive(&m_lock);
+    const auto found = std::find(m_handles.begin(), m_handles.end(), hWnd);
+    if (found != m_handles.end()) {
+        m_handles.erase(found);
+    }
     ReleaseSRWLockExclusive(&m_lock);
 }
 

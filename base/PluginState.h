@@ -8,11 +8,15 @@
 #include <string>
 #include <vector>
 
-// Window handles of every funds bar created so far, in creation order. Appended on the
-// user-interface thread, read by host callbacks on any thread.
+class TKestrovaWnd;
+
+// Window handles of the open funds bars, in creation order. Changed on the user-interface
+// thread, read by host callbacks on any thread: a bar that closes leaves while a callback may
+// be walking the list.
 class BarHandleList {
 public:
     void Append(HWND hWnd);
+    void Remove(HWND hWnd);
     bool Empty() const;
     std::size_t Size() const;
     template <typename Fn> void ForEach(Fn fn) const {
@@ -46,6 +50,9 @@ extern ITradeApi* g_pTradeApi;
 extern ITradeData* g_pTradeData;
 
 extern BarHandleList g_vecWndHandles;
+// The open funds bar objects, in creation order; each leaves when its window is gone, and
+// OnPluginFree closes those left.
+extern std::vector<TKestrovaWnd*> g_vecWnds;
 extern SharedText g_strUserNo;
 extern TTradeDataSpi g_TradeSpi;
 

@@ -52,8 +52,7 @@ TConfigCol::TConfigCol(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFr
 }
 
 TConfigCol::~TConfigCol() {
-    // A run ended by WM_QUIT leaves the window up; it and the controls' windows go before the
-    // objects behind them.
+    // The dialog's window and the controls' windows go before the objects behind them.
     DestroyOwnWindow();
 }
 

@@ -69,10 +69,6 @@ TKestrovaWnd::TKestrovaWnd() {
     lstrcpynA(m_szName, "Kestrova", sizeof(m_szName));
 }
 
-TKestrovaWnd::~TKestrovaWnd() {
-    DestroyOwnWindow();
-}
-
 bool TKestrovaWnd::CreateBar() {
     Create(L"TKestrovaWnd", nullptr, WS_CLIPCHILDREN, 0);
     m_pAccountList = std::make_unique<TComboxList>();
@@ -87,7 +83,44 @@ bool TKestrovaWnd::CreateBar() {
     return true;
 }
 
+void TKestrovaWnd::Close() {
+    if (m_hWnd) {
+        DestroyWindow(m_hWnd); // ends in OnWindowGone
+    } else {
+        OnWindowGone(nullptr);
+    }
+}
+
+void TKestrovaWnd::OnWindowGone(HWND hWnd) {
+    if (m_bClosed) {
+        return;
+    }
+    m_bClosed = true;
+    // Its owner may be the host's frame rather than the bar: the dialog does not go with the
+    // bar's window by itself, and must not write into a bar that has gone.
+    if (m_pRunningDialog) {
+        m_pRunningDialog->EndModal(0);
+    }
+    if (hWnd) {
+        g_vecWndHandles.Remove(hWnd);
+    }
+    g_vecWnds.erase(std::remove(g_vecWnds.begin(), g_vecWnds.end(), this), g_vecWnds.end());
+    if (m_nRunningHandlers == 0) {
+        delete this;
+    }
+}
+
 LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    ++m_nRunningHandlers;
+    const LRESULT result = HandleMessage(uMsg, wParam, lParam);
+    // Closed while this handler ran: nothing of the bar is touched after it returns.
+    if (--m_nRunningHandlers == 0 && m_bClosed) {
+        delete this;
+    }
+    return result;
+}
+
+LRESULT TKestrovaWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_PAINT:
         OnPaint();
@@ -298,8 +331,11 @@ void TKestrovaWnd::OpenColumnDialog() {
     TConfigCol dialog(m_hWnd, GetConfigLabel(kConfigColumnLabel), g_pMainFrame);
     dialog.SetColumns(m_vecSettings);
     // OK and Cancel both end with the result set, so the list is saved after either, unchanged
-    // after Cancel; Escape and the close commands save nothing.
-    if (dialog.DoModal()) {
+    // after Cancel; Escape, the close commands, a quit and the bar's closing save nothing.
+    m_pRunningDialog = &dialog;
+    const bool bAccepted = dialog.DoModal();
+    m_pRunningDialog = nullptr;
+    if (bAccepted) {
         SaveColumnSettings(m_szName, m_vecSettings);
     }
     Invalidate();

@@ -4,6 +4,7 @@
 #include "base/PluginState.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
+#include "toolkit/ModalWnd.h"
 #include "toolkit/TextWidths.h"
 
 #include <memory>
@@ -17,10 +18,13 @@ public:
     static constexpr int kConfigCommand = 101;
 
     TKestrovaWnd();
-    ~TKestrovaWnd() override;
 
     // Creates the window and its lists and brings the bar to its first state.
     bool CreateBar();
+    // Ends the bar for good, as the host's destroying its window does: a column dialog it runs
+    // ends without saving, the bar leaves the plug-in's lists, and the object is deleted as
+    // soon as none of its handlers is running.
+    void Close();
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     // Lays out and draws every shown column into dc within rcClient.
     virtual void DrawBar(HDC hDC, const RECT& rcClient);
@@ -55,7 +59,13 @@ public:
     std::unique_ptr<TComboxList> m_pCurrencyList;
     int m_nArrowWidth = 9;
 
+protected:
+    // A bar deletes itself (Close, or its window destroyed).
+    ~TKestrovaWnd() override = default;
+    void OnWindowGone(HWND hWnd) override;
+
 private:
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void LoadColumns();
     void OnPaint();
     void OnMouseMove();
@@ -89,4 +99,9 @@ private:
     bool m_bOwnRightPress = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
+    // Handlers of the bar on the stack: the column dialog's loop runs inside one, and messages
+    // it delivers may close the bar, which must then outlive that handler.
+    int m_nRunningHandlers = 0;
+    bool m_bClosed = false;
+    TModalWnd* m_pRunningDialog = nullptr;
 };

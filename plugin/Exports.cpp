@@ -6,12 +6,11 @@
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
-
-std::vector<TKestrovaWnd*> g_vecWnds;
 
 namespace {
 
@@ -83,23 +82,30 @@ extern "C" void HOSTAPI OnPluginInit(void* pHost) {
 
 void HOSTAPI CreateFundsBar() {
     RefreshAccountList();
-    auto bar = std::make_unique<TKestrovaWnd>();
+    // The bar deletes itself once its window is gone, destroyed by the host or by OnPluginFree.
+    auto* bar = new TKestrovaWnd();
     bar->CreateBar();
     const HWND hWnd = bar->m_hWnd;
+    // Listed before the host has it: a host that destroys the window at once finds the bar
+    // where it leaves from, and the bar pointer is not used after the host's call.
+    g_vecWnds.push_back(bar);
+    if (hWnd) {
+        g_vecWndHandles.Append(hWnd);
+    }
     if (g_pMainFrame) {
         g_pMainFrame->AttachWindow(hWnd, &OnHostMessage);
     }
-    g_vecWnds.push_back(bar.release());
-    g_vecWndHandles.Append(hWnd);
 }
 
 extern "C" void HOSTAPI OnPluginFree() {
-    // Each bar destroys its window before it goes, so nothing queued for it is delivered
-    // after the plug-in has let go of it.
-    for (TKestrovaWnd* bar : g_vecWnds) {
-        delete bar;
-    }
+    // Each bar destroys its window before it goes, so nothing queued for it is delivered after
+    // the plug-in has let go of it. A bar whose handler is running (the host freed the plug-in
+    // from a message that the column dialog's loop delivered) goes as that handler returns.
+    const std::vector<TKestrovaWnd*> bars = std::move(g_vecWnds);
     g_vecWnds.clear();
+    for (TKestrovaWnd* bar : bars) {
+        bar->Close();
+    }
     g_hValueFont.reset();
     g_hTextFont.reset();
     g_hCaptionFont.reset();

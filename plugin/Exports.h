@@ -2,10 +2,6 @@
 // The top of the plug-in: the entry points, the window factory and the bars they own.
 #include "base/HostInterfaces.h"
 
-#include <vector>
-
-class TKestrovaWnd;
-
 // The three entry points the host calls, in this order, on its user-interface thread.
 extern "C" {
 void HOSTAPI OnPluginLoad(int nLanguage);
@@ -15,9 +11,6 @@ void HOSTAPI OnPluginFree();
 
 // The window factory registered with the main frame.
 void HOSTAPI CreateFundsBar();
-
-// Every funds bar object created so far, in creation order; deleted by OnPluginFree.
-extern std::vector<TKestrovaWnd*> g_vecWnds;
 
 // Window type the funds bar is registered under.
 constexpr std::int32_t kFundsBarTypeId = 0x271112;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the soak of the x64 build on Wine under a virtual display and prints its figures:
 # generated and hostile configuration files, saves killed at random moments, a flood of
-# funds notices, thousands of paints, hundreds of bars and a hundred column dialog runs.
-# Takes several minutes.
-# Usage: soak.sh BUILD_DIR [paints] [flood] [files] [saves] [dialogs]
+# funds notices, thousands of paints, hundreds of bars, a hundred column dialog runs and a trading
+# day of bars, dialogs and notices in one process. Takes several minutes.
+# Usage: soak.sh BUILD_DIR [paints] [flood] [files] [saves] [dialogs] [day]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build directory}" && pwd)

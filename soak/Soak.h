@@ -45,6 +45,7 @@ int NoticeFlood(int notices, int bars);
 int GeneratedConfigs(int files);
 int KilledSaves(int rounds);
 int DialogRuns(int runs);
+int TradingDay(int hours);
 
 // The worker that GeneratedConfigs runs: loads the files of rounds first..first+count-1
 // through new funds bars and appends "round outcome" lines to the results file.

@@ -1,4 +1,4 @@
-// kestrova_soak [paints] [flood] [files] [saves] [dialogs]: runs the named phases, or all of
+// kestrova_soak [paints] [flood] [files] [saves] [dialogs] [day]: runs the named phases, or all of
 // them, each in a process of its own, and prints their figures; exits with 1 when any phase
 // saw a fault.
 #include "plugin/Exports.h"
@@ -68,7 +68,7 @@ void LoadedPlugin::Restart() {
 
 namespace {
 
-constexpr const char* kPhases[] = {"paints", "flood", "files", "saves", "dialogs"};
+constexpr const char* kPhases[] = {"paints", "flood", "files", "saves", "dialogs", "day"};
 constexpr int kMostFaults = 100;
 
 int RunPhase(const std::string& phase) {
@@ -85,6 +85,8 @@ int RunPhase(const std::string& phase) {
         faults = soak::KilledSaves(500);
     } else if (phase == "dialogs") {
         faults = soak::DialogRuns(100);
+    } else if (phase == "day") {
+        faults = soak::TradingDay(100);
     }
     return std::min(faults, kMostFaults);
 }
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     std::vector<const char*> phases;
     for (int i = 1; i < argc; ++i) {
         if (!Known(argv[i])) {
-            std::fprintf(stderr, "usage: kestrova_soak [paints] [flood] [files] [saves] [dialogs]\n");
+            std::fprintf(stderr, "usage: kestrova_soak [paints] [flood] [files] [saves] [dialogs] [day]\n");
             return 2;
         }
         phases.push_back(argv[i]);
@@ -119,9 +121,8 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(soak::ConfigDir());
     std::filesystem::create_directory(soak::ConfigDir());
 
-    // Each phase runs in a process of its own: the plug-in keeps the window handle of every bar
-    // it ever opened for the life of the process, so one phase's bars would burden the next,
-    // and each phase's object counts start from its own process.
+    // Each phase runs in a process of its own, so that its object counts start from its own
+    // process and a crash in one phase leaves the others' figures.
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string quoted = "\"" + std::string(self) + "\"";

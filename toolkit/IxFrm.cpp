@@ -18,14 +18,18 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
     HINSTANCE hInstance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = &TIxFrm::StaticWndProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = className;
-    // Fails harmlessly once the class exists.
-    RegisterClassExW(&wc);
+    // Registered by the first window of the class. The look-up stays in the process, where a
+    // registration that fails because the class exists would cost a trip to the window server
+    // for every window (a dialog makes a dozen).
+    if (!GetClassInfoExW(hInstance, className, &wc)) {
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = &TIxFrm::StaticWndProc;
+        wc.cbWndExtra = sizeof(LONG_PTR);
+        wc.hInstance = hInstance;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
     std::vector<std::wstring>& names = RegisteredClassNames();
     if (std::find(names.begin(), names.end(), className) == names.end()) {
         names.emplace_back(className);
@@ -79,6 +83,7 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);
         self->m_hWnd = nullptr;
+        self->OnWindowGone(hWnd); // self may be gone from here on
     }
     if (result != kNotHandled) {
         return result;
@@ -91,4 +96,5 @@ void UnregisterWindowClasses() {
     for (const std::wstring& name : RegisteredClassNames()) {
         UnregisterClassW(name.c_str(), hInstance);
     }
+    RegisteredClassNames().clear();
 }

@@ -25,6 +25,9 @@ protected:
     TIxFrm& operator=(const TIxFrm&) = delete;
 
     void Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle);
+    // The window is gone (its last message handled, m_hWnd null): the last the object hears
+    // of it, so an object that lives no longer than its window may delete itself here.
+    virtual void OnWindowGone(HWND) {}
     // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
     void TrackMouseLeave() const;
     // The cursor in client coordinates: mouse handlers go by where the cursor is now.

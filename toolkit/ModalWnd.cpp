@@ -17,7 +17,7 @@ TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFram
 }
 
 TModalWnd::~TModalWnd() {
-    // A run ended by WM_QUIT leaves the window up.
+    // The window, when a run left it up, goes before the object behind it.
     DestroyOwnWindow();
 }
 
@@ -38,8 +38,16 @@ bool TModalWnd::DoModal() {
 void TModalWnd::RunLoop() {
     MSG msg = {};
     while (m_bRunning) {
-        // WM_QUIT (or a failed wait) ends the run and is not passed on.
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+        m_bWaiting = true;
+        const BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+        m_bWaiting = false;
+        if (bGot <= 0) {
+            // A quit (or a failed wait) cancels the dialog like Escape. The quit belongs to
+            // the loop that called us, the host's: it is posted again for that loop to see.
+            EndModal(0);
+            if (bGot == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+            }
             return;
         }
         switch (RouteOf(msg)) {
@@ -104,6 +112,11 @@ void TModalWnd::EndModal(int nResult) {
         m_pMainFrame->OnModalEnd();
     }
     DestroyOwnWindow();
+    // Ended by a message sent to the thread while the loop waits (the host closing the bar, say):
+    // the wait goes on after it, so a message is posted to end it.
+    if (m_bWaiting) {
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
 }
 
 LRESULT TModalWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {

@@ -39,6 +39,9 @@ protected:
     bool IsOwnWindow(HWND hWnd) const;
 
 private:
+    // The loop is inside GetMessageW, where messages sent from other threads are handled.
+    bool m_bWaiting = false;
+
     enum class Route { Cancel, Dispatch, Drop };
     Route RouteOf(const MSG& msg) const;
     void RunLoop();

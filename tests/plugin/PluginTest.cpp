@@ -1,9 +1,11 @@
 // The real library as the terminal loads it: start-up with and without the host's parts, then
 // one lifetime: bars opened and closed, trade-data notices reaching the open ones (their queue
 // read without dispatching), the column dialog as the user meets it (its details are the
-// white-box tests'), the free, and a second load that shows the saved layout.
+// white-box tests'), the free, and a second load that shows the saved layout; and the terminal
+// quitting or shutting down while the dialog runs.
 #include "support/ModalScript.h"
 #include "support/PluginHarness.h"
+#include "support/RecordingWindow.h"
 
 #include <thread>
 #include <tuple>
@@ -109,4 +111,61 @@ TEST(PluginLifetime, NoticesReachTheOpenBarsTheDialogSavesAndTheNextLoadShowsIt)
     LoadedPlugin again;
     again.Start(1033);
     EXPECT_LT(Separators(again.host.OpenWindow()), 20); // only "Account No." left: its drop mark
+}
+
+// The terminal quitting or shutting down while the column dialog runs. A quit ends the dialog as
+// Escape does and reaches the terminal's own loop with its exit code; a shutdown that frees the
+// plug-in from a message the dialog's loop delivers (WM_ENDSESSION, sent by the system from
+// another thread) ends the dialog too. Neither saves, and the host hears of every end.
+TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndTheQuitReachesTheHost) {
+    ConfigFolder config;
+    LoadedPlugin plugin;
+    plugin.Start(1033);
+    const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 900, 50, 950});
+    const HWND bar = plugin.host.OpenWindow();
+    EXPECT_GT(Separators(bar), 0);
+    constexpr POINT kHideAll = {340, 145};
+    const auto open = [&] { DoubleClickAt(bar, POINT{300, 25}); };
+    const auto modalCalls = [&] {
+        return std::make_pair(plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalBegin).size(),
+                              plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalEnd).size());
+    };
+
+    EXPECT_TRUE(RunModal({[&](HWND hDialog) {
+                             ClickAt(hDialog, kHideAll);
+                             PostQuitMessage(3);
+                         }},
+                         open));
+    MSG msg = {};
+    {
+        QuitAfter bound(3000); // a quit with code 0 should the dialog have kept it
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&msg);
+        }
+    }
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(modalCalls(), std::make_pair(std::size_t(1), std::size_t(1)));
+    EXPECT_TRUE(config.LayoutLines().empty());
+
+    RecordingWindow::onMessage = [&](const MSG& m) {
+        if (m.hwnd == terminal && m.message == WM_ENDSESSION) {
+            plugin.Free();
+        }
+    };
+    std::thread shutdown;
+    EXPECT_TRUE(RunModal({[&](HWND hDialog) {
+                             ClickAt(hDialog, kHideAll);
+                             shutdown = std::thread([&] { SendMessageW(terminal, WM_ENDSESSION, TRUE, 0); });
+                         }},
+                         open));
+    shutdown.join();
+    RecordingWindow::onMessage = nullptr;
+    EXPECT_FALSE(plugin.started || IsWindow(bar));
+    EXPECT_EQ(modalCalls(), std::make_pair(std::size_t(2), std::size_t(2)));
+    EXPECT_TRUE(config.LayoutLines().empty());
+    DestroyWindow(terminal);
+
+    LoadedPlugin again; // and it loads again in the same process
+    again.Start(1033);
+    EXPECT_GT(Separators(again.host.OpenWindow()), 0);
 }

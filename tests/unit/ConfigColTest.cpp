@@ -248,6 +248,32 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
     EXPECT_TRUE(bar->m_vecSettings[5].bIgnored && bar->m_vecSettings[30].bIgnored);
 }
 
+// The host may close a bar from a message the dialog's loop delivers. The bar docked in the
+// terminal's frame: the dialog's owner is the frame, so it does not go with the bar's window.
+TEST_F(ConfigDialog, ABarClosedWhileItsDialogRunsEndsTheDialogUnsavedAndLeavesOnceItsHandlerReturns) {
+    const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 150, 1200, 250});
+    SetWindowLongPtrW(bar->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+    SetParent(bar->m_hWnd, terminal);
+    SetWindowPos(bar->m_hWnd, nullptr, 0, 0, 1200, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    UpdateWindow(terminal);
+    const HWND other = OpenBar(600, 50)->m_hWnd;
+    std::vector<HWND> listed;
+    EXPECT_TRUE(Run({[&](HWND hDialog) {
+        ClickAt(hDialog, kHideAll);
+        DestroyWindow(bar->m_hWnd);
+        EXPECT_FALSE(IsWindow(hDialog));
+        // Out of the lists at once, though its object waits for the handler running the dialog.
+        EXPECT_EQ(g_vecWnds.size(), 1u);
+        g_vecWndHandles.ForEach([&](HWND hWnd) { listed.push_back(hWnd); });
+    }}));
+    bar = nullptr;
+    EXPECT_EQ(listed, std::vector<HWND>{other});
+    EXPECT_TRUE(g_vecWnds.size() == 1 && g_vecWnds[0]->m_hWnd == other);
+    EXPECT_EQ(modalCalls, "BE");
+    EXPECT_TRUE(config.LayoutLines().empty());
+    DestroyWindow(terminal);
+}
+
 TEST_F(ConfigDialog, TheUsersDoubleClickOnTheAccountCellClosesTheListItsFirstClickOpenedAndOpensTheDialog) {
     POINT cell = {(bar->m_rcAccount.left + bar->m_rcAccount.right) / 2, 25};
     ClientToScreen(bar->m_hWnd, &cell);

@@ -61,8 +61,8 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachE
 }
 
 // Host callbacks read the bar handles on threads of the host's own, while the user-interface
-// thread adds to them. Many short lists: the dangerous moment is
-// when a list moves to larger storage.
+// thread adds bars and closed ones leave. Many short lists: the dangerous moments are when a
+// list moves to larger storage and when its tail moves down over a removed handle.
 TEST(PluginStateThreads, ReadersSeeTheHandleListWhole) {
     std::atomic<long> torn{0};
     for (int round = 0; round < 200; ++round) {
@@ -70,17 +70,31 @@ TEST(PluginStateThreads, ReadersSeeTheHandleListWhole) {
         std::atomic<bool> started{false}, done{false};
         std::thread reader([&] {
             for (; !done; started = true) {
-                std::uintptr_t next = 1;
-                list.ForEach([&](HWND h) { torn += reinterpret_cast<std::uintptr_t>(h) != next++; });
+                // Ascending and never null, whatever is appended or removed meanwhile.
+                std::uintptr_t last = 0;
+                list.ForEach([&](HWND h) {
+                    const auto value = reinterpret_cast<std::uintptr_t>(h);
+                    torn += value <= last || value == 0;
+                    last = value;
+                });
             }
         });
         while (!started) {
         }
         for (std::uintptr_t i = 1; i <= 2000; ++i) {
             list.Append(reinterpret_cast<HWND>(i));
+            if (i > 2 && (i - 2) % 3 != 0) { // the one two back leaves unless a multiple of 3
+                list.Remove(reinterpret_cast<HWND>(i - 2));
+            }
         }
         done = true;
         reader.join();
+        std::vector<std::uintptr_t> left, expected = {1999, 2000};
+        list.ForEach([&](HWND h) { left.push_back(reinterpret_cast<std::uintptr_t>(h)); });
+        for (std::uintptr_t i = 1998; i > 0; i -= 3) {
+            expected.insert(expected.begin(), i);
+        }
+        torn += left != expected;
     }
     EXPECT_EQ(torn, 0);
 }
