@@ -82,7 +82,7 @@ apt-get update -qq
 # the binutils that read the shipped image.
 apt-get install -y -qq --no-install-recommends \
     wine wine64 wine32:i386 libc6:i386 xvfb xauth \
-    fonts-wqy-microhei fonts-liberation fonts-crosextra-carlito \
+    fonts-wqy-microhei fonts-liberation fonts-crosextra-carlito fonts-wine \
     cmake binutils-mingw-w64-x86-64 >/dev/null
 apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
 
