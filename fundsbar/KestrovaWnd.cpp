@@ -70,6 +70,7 @@ TKestrovaWnd::TKestrovaWnd() {
 }
 
 bool TKestrovaWnd::CreateBar() {
+    DeleteWithWindow();
     Create(L"TKestrovaWnd", nullptr, WS_CLIPCHILDREN, 0);
     m_pAccountList = std::make_unique<TComboxList>();
     m_pAccountList->CreateList(m_hWnd, 0);
@@ -85,42 +86,26 @@ bool TKestrovaWnd::CreateBar() {
 
 void TKestrovaWnd::Close() {
     if (m_hWnd) {
-        DestroyWindow(m_hWnd); // ends in OnWindowGone
+        DestroyWindow(m_hWnd);
     } else {
-        OnWindowGone(nullptr);
+        OnDestroy();
+        DeleteUnlessHandling();
     }
 }
 
-void TKestrovaWnd::OnWindowGone(HWND hWnd) {
-    if (m_bClosed) {
-        return;
-    }
-    m_bClosed = true;
+void TKestrovaWnd::OnDestroy() {
     // Its owner may be the host's frame rather than the bar: the dialog does not go with the
     // bar's window by itself, and must not write into a bar that has gone.
     if (m_pRunningDialog) {
         m_pRunningDialog->EndModal(0);
     }
-    if (hWnd) {
-        g_vecWndHandles.Remove(hWnd);
+    if (m_hWnd) {
+        g_vecWndHandles.Remove(m_hWnd);
     }
     g_vecWnds.erase(std::remove(g_vecWnds.begin(), g_vecWnds.end(), this), g_vecWnds.end());
-    if (m_nRunningHandlers == 0) {
-        delete this;
-    }
 }
 
 LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    ++m_nRunningHandlers;
-    const LRESULT result = HandleMessage(uMsg, wParam, lParam);
-    // Closed while this handler ran: nothing of the bar is touched after it returns.
-    if (--m_nRunningHandlers == 0 && m_bClosed) {
-        delete this;
-    }
-    return result;
-}
-
-LRESULT TKestrovaWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_PAINT:
         OnPaint();
@@ -167,6 +152,9 @@ LRESULT TKestrovaWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case FBM_USERNOUPDATE:
         OnUserNoUpdate();
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
         return 0;
     default:
         return kNotHandled;

@@ -60,12 +60,13 @@ public:
     int m_nArrowWidth = 9;
 
 protected:
-    // A bar deletes itself (Close, or its window destroyed).
+    // A bar goes with its window (Close, or the host destroying it).
     ~TKestrovaWnd() override = default;
-    void OnWindowGone(HWND hWnd) override;
 
 private:
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The window is being destroyed: a column dialog the bar runs ends unsaved, and the bar
+    // leaves the lists that notices walk.
+    void OnDestroy();
     void LoadColumns();
     void OnPaint();
     void OnMouseMove();
@@ -99,9 +100,5 @@ private:
     bool m_bOwnRightPress = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
-    // Handlers of the bar on the stack: the column dialog's loop runs inside one, and messages
-    // it delivers may close the bar, which must then outlive that handler.
-    int m_nRunningHandlers = 0;
-    bool m_bClosed = false;
     TModalWnd* m_pRunningDialog = nullptr;
 };

@@ -55,6 +55,16 @@ void TIxFrm::DestroyOwnWindow() {
     }
 }
 
+void TIxFrm::DeleteWithWindow() {
+    m_bDeleteWithWindow = true;
+}
+
+void TIxFrm::DeleteUnlessHandling() {
+    if (m_bDeleteWithWindow && !m_hWnd && m_nRunningHandlers == 0) {
+        delete this;
+    }
+}
+
 TIxFrm* TIxFrm::FromHandle(HWND hWnd) {
     return reinterpret_cast<TIxFrm*>(GetWindowLongPtrW(hWnd, 0));
 }
@@ -77,13 +87,17 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     if (!self) {
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
+    ++self->m_nRunningHandlers;
     LRESULT result = self->WndProc(uMsg, wParam, lParam);
+    --self->m_nRunningHandlers;
     if (uMsg == WM_NCDESTROY) {
         // The window is gone: nothing may reach the object through it, and the object must
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);
         self->m_hWnd = nullptr;
-        self->OnWindowGone(hWnd); // self may be gone from here on
+    }
+    if (!self->m_hWnd) {
+        self->DeleteUnlessHandling(); // self may be gone from here on
     }
     if (result != kNotHandled) {
         return result;

@@ -25,9 +25,13 @@ protected:
     TIxFrm& operator=(const TIxFrm&) = delete;
 
     void Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle);
-    // The window is gone (its last message handled, m_hWnd null): the last the object hears
-    // of it, so an object that lives no longer than its window may delete itself here.
-    virtual void OnWindowGone(HWND) {}
+    // For an object made with new that lives no longer than its window: it is deleted once the
+    // window is gone and none of its handlers is running (a nested message loop runs inside
+    // one), so nothing touches it after the handler that saw its window go returns.
+    void DeleteWithWindow();
+    // Deletes such an object that has no window now, unless one of its handlers is running, in
+    // which case it goes as that handler returns.
+    void DeleteUnlessHandling();
     // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
     void TrackMouseLeave() const;
     // The cursor in client coordinates: mouse handlers go by where the cursor is now.
@@ -44,6 +48,10 @@ protected:
     // window that outlived its object would route messages to freed memory, and by the time
     // a base's destructor runs, the derived class's handlers are gone.
     void DestroyOwnWindow();
+
+private:
+    int m_nRunningHandlers = 0;
+    bool m_bDeleteWithWindow = false;
 };
 
 // Unregisters every window class the plug-in has registered in the host process (each window
