@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -29,14 +30,35 @@ const LOGFONTW kFont = {-13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALIT
 // The check box with its top at Y, from (L + 4, Y - 1): its outline from (L + 5, Y) to
 // (L + 20, Y + 15) in a pen two pixels wide covers L + 4 to L + 19 and Y - 1 to Y + 14; the
 // tick (v) runs from (L + 8, Y + 7) to (L + 10, Y + 11) to (L + 17, Y + 4), two pixels wide.
+// clang-format off
 const std::vector<std::string> kBox = {
-    "################", "################", "##............##", "##............##",
-    "##..........vv##", "##.........vvv##", "##........vvvv##", "##.vv....vvvv.##",
-    "##.vvv..vvvv..##", "##..vv.vvvv...##", "##..vvvvvv....##", "##...vvvv.....##",
-    "##...vvv......##", "##............##", "################", "################"};
+    "################",
+    "################",
+    "##............##",
+    "##............##",
+    "##..........vv##",
+    "##.........vvv##",
+    "##........vvvv##",
+    "##.vv....vvvv.##",
+    "##.vvv..vvvv..##",
+    "##..vv.vvvv...##",
+    "##..vvvvvv....##",
+    "##...vvvv.....##",
+    "##...vvv......##",
+    "##............##",
+    "################",
+    "################",
+};
 // The sort arrows from (R - 15, yT) to (R - 5, yB), yB = B - (height - 5) / 2 and yT = yB - 5.
-const std::vector<std::string> kArrowDown = {"#.........#", ".#.......#.", "..#.....#..",
-                                             "...#...#...", "....#.#....", ".....#....."};
+const std::vector<std::string> kArrowDown = {
+    "#.........#",
+    ".#.......#.",
+    "..#.....#..",
+    "...#...#...",
+    "....#.#....",
+    ".....#.....",
+};
+// clang-format on
 const std::vector<std::string> kArrowUp(kArrowDown.rbegin(), kArrowDown.rend());
 
 // A picture of a cell of the given size drawn at (L, T), built up piece by piece; rectangles and
@@ -116,14 +138,11 @@ struct GridCell : ::testing::Test {
         actual.Fill(kCanvas);
         cell.Draw(actual.dc(), RECT{L, T, L + picture.w, T + picture.h});
         const std::vector<COLORREF> drawn = actual.Pixels(), expected = picture.canvas().Pixels();
-        int unlike = 0;
-        for (std::size_t i = 0; i < drawn.size(); ++i) {
-            if (drawn[i] != expected[i] && unlike++ == 0) {
-                ADD_FAILURE() << "first unlike pixel at (" << int(i % 140) - L << ", " << int(i / 140) - T
-                              << "): drawn 0x" << std::hex << drawn[i] << ", pictured 0x" << expected[i];
-            }
-        }
-        EXPECT_EQ(unlike, 0) << "pixels unlike the picture";
+        const auto unlike = std::mismatch(drawn.begin(), drawn.end(), expected.begin());
+        const int at = int(unlike.first - drawn.begin());
+        EXPECT_TRUE(unlike.first == drawn.end())
+            << "the first pixel unlike the picture, at (" << at % 140 - L << ", " << at / 140 - T
+            << "), is 0x" << std::hex << *unlike.first << ", not 0x" << *unlike.second;
     }
 };
 
