@@ -49,7 +49,7 @@ const std::vector<std::string> kBox = {
     "################",
     "################",
 };
-// The sort arrows from (R - 15, yT) to (R - 5, yB), yB = B - (height - 5) / 2 and yT = yB - 5.
+// The sort arrows from (R - 15, yT) to (R - 5, yT + 5); in a header 22 or 23 high, yT is 9.
 const std::vector<std::string> kArrowDown = {
     "#.........#",
     ".#.......#.",
@@ -109,8 +109,8 @@ public:
     Picture& Box(int top, bool ticked) {
         return Fill({0, 0, 22, h}, kBack).Frame().Pixels(4, top - 1, kBox, ticked ? "#v" : "#", kBoxPen);
     }
-    Picture& Arrow(const std::vector<std::string>& arrow) {
-        return Pixels(w - 15, h - (h - 5) / 2 - 5, arrow, "#", kArrowPen);
+    Picture& Arrow(int top, const std::vector<std::string>& arrow) {
+        return Pixels(w - 15, top, arrow, "#", kArrowPen);
     }
     const int w, h;
 
@@ -206,14 +206,14 @@ TEST_F(GridCell, HeaderArrowOfOnePointsDownAndRightTextStaysTwoPixelsFurtherLeft
     TGridHeader header;
     header.m_nSortArrow = 1;
     ExpectDrawn(Dress(header, kRight, kAllBits, 4, 0, false),
-                Picture(100, 22, false).Header().Arrow(kArrowDown).Text({0, 0, 84, 22}, kRight));
+                Picture(100, 22, false).Header().Arrow(9, kArrowDown).Text({0, 0, 84, 22}, kRight));
 }
 
 TEST_F(GridCell, HeaderArrowOfZeroPointsUpAndSelectedHeaderIsSelectedToItsTop) {
     TGridHeader header;
     header.m_nSortArrow = 0;
     ExpectDrawn(Dress(header, DT_CENTER, kAllBits, 4, 0, true),
-                Picture(100, 22, true).Header().Arrow(kArrowUp).Text({1, 0, 89, 22}, DT_CENTER));
+                Picture(100, 22, true).Header().Arrow(9, kArrowUp).Text({1, 0, 89, 22}, DT_CENTER));
 }
 
 TEST_F(GridCell, HeaderWithoutArrowGivesItsTextTheArrowsRoom) {
