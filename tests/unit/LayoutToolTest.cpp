@@ -148,7 +148,10 @@ TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
     EXPECT_EQ(ignore.exitCode, 1u);
     EXPECT_PRED2(Holds, ignore.output, "ids read: 3, 40, 5");
     EXPECT_PRED2(Holds, ignore.output, "piece 3 \"40\" names no column");
-    EXPECT_EQ(RunTool(L"check " + folder + L"nothing.pub\"").exitCode, 1u);
+}
+
+TEST_F(LayoutTool, ExitsWithOneForAMissingFileZeroForHelpAndTwoWithoutACommand) {
+    EXPECT_EQ(RunTool(L"check \"" + testing_support::ExeDir() + L"config\\nothing.pub\"").exitCode, 1u);
     EXPECT_EQ(RunTool(L"--help").exitCode, 0u);
     EXPECT_EQ(RunTool(L"").exitCode, 2u);
 }
