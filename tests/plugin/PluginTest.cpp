@@ -56,11 +56,14 @@ TEST(PluginLifetime, NoticesReachTheOpenBarsTheDialogSavesAndTheNextLoadShowsIt)
         // The factory refreshes the accounts first and hands the host an unparented bar last.
         std::vector<HWND> bars = {plugin.host.OpenWindow()};
         const std::vector<host::HostCall> calls = plugin.host.Calls();
-        EXPECT_TRUE(GetParent(bars[0]) == nullptr && calls.front().slot == host::slot::GetAccountRecords &&
-                    calls.back().slot == host::slot::AttachWindow && calls.back().pointer == bars[0]);
+        EXPECT_EQ(GetParent(bars[0]), nullptr);
+        EXPECT_EQ(calls.front().slot, host::slot::GetAccountRecords);
+        EXPECT_EQ(calls.back().slot, host::slot::AttachWindow);
+        EXPECT_EQ(calls.back().pointer, bars[0]);
         // Two more bars closed by the host, and one more open.
         const HWND closed[] = {plugin.host.OpenWindow(), plugin.host.OpenWindow()};
-        ASSERT_TRUE(DestroyWindow(closed[0]) && DestroyWindow(closed[1]));
+        ASSERT_TRUE(DestroyWindow(closed[0]));
+        ASSERT_TRUE(DestroyWindow(closed[1]));
         bars.push_back(plugin.host.OpenWindow());
         plugin.host.ClearCalls();
 
@@ -102,7 +105,8 @@ TEST(PluginLifetime, NoticesReachTheOpenBarsTheDialogSavesAndTheNextLoadShowsIt)
         plugin.host.SpiFundsNotice(funds);
         plugin.host.SendHostMessage(0, "MouseOrder", "UserNo_Update", "UserNo=1001");
         plugin.Free();
-        EXPECT_FALSE(IsWindow(bars[0]) || IsWindow(bars[1]));
+        EXPECT_FALSE(IsWindow(bars[0]));
+        EXPECT_FALSE(IsWindow(bars[1]));
         PumpMessages();
         plugin.host.SpiFundsNotice(funds);
         plugin.host.SendHostMessage(3, "KeyboardOrder", "UserNo_Update", "1002");

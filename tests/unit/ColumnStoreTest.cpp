@@ -118,7 +118,7 @@ struct ColumnStore : ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(kDir); }
 };
 
-TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSavedWholeOrNotAtAll) {
+TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThem) {
     // Prepared as a hidden column 31: what a value does not supply stays so.
     // clang-format off
     const std::pair<const char*, const char*> values[] = {{"12|0|1", "12|0|1"}, {"7", "31|0|1"}, {"5|1", "5|0|1"},
@@ -129,8 +129,11 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
         ParseColumnSetting(value, setting[0]);
         EXPECT_EQ(LayoutIni(setting), "[Kestrova]\r\n0=" + std::string(expected) + "\r\n") << value;
     }
-    // Ids are appended, to a list left as it is without a file; pieces that do nothing or are
-    // misread are told to a debugger, the first of them once per load.
+}
+
+// Ids are appended, to a list left as it is without a file; pieces that do nothing or are misread
+// are told to a debugger, the first of them once per load.
+TEST_F(ColumnStore, IgnoredIdsAreAppendedAndTheFirstMisreadPieceIsToldOncePerLoad) {
     DebugOutput debugger;
     const std::string ignoreFile = kDir + "Kestrova.Ignore.pub";
     // clang-format off
@@ -145,7 +148,8 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
             Write("Kestrova.Ignore.pub", std::string("[Kestrova]\r\nignorecol=") + value);
         }
         std::vector<int> ids = {9};
-        EXPECT_TRUE(LoadIgnoredColumns("Kestrova", ids) && ids == expected) << (value ? value : "no file");
+        EXPECT_TRUE(LoadIgnoredColumns("Kestrova", ids)) << (value ? value : "no file");
+        EXPECT_EQ(ids, expected) << (value ? value : "no file");
         EXPECT_EQ(Texts(CheckIgnoreFile("Kestrova", ignoreFile).problems), problems);
         const std::vector<std::string> told = debugger.Take();
         EXPECT_EQ(told, !value || problems.empty()
@@ -153,9 +157,12 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
                             : std::vector<std::string>{"Kestrova: " + ignoreFile + ": " + problems[0] +
                                                        "; the ids read are ignored\n"});
     }
+}
 
-    // A layout is refused unless all 36 keys hold each id once; every reason is found, and the
-    // first is told to a debugger once per load.
+// A layout is refused unless all 36 keys hold each id once; every reason is found, and the first
+// is told to a debugger once per load.
+TEST_F(ColumnStore, ALayoutIsRefusedUnlessEveryKeyHoldsEachIdOnceAndTheFirstReasonIsTold) {
+    DebugOutput debugger;
     const std::string clean = LayoutIni(SampleLayout(1)); // id 26 at key 5, 31 at key 6
     Write("Kestrova.Show.pub", clean);
     EXPECT_EQ(Loaded(), clean);
@@ -192,8 +199,9 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
     EXPECT_TRUE(debugger.Take().empty());
     EXPECT_EQ(Texts(CheckLayoutFile("Kestrova", kLayoutFile).problems),
               std::vector<std::string>{"there is no such file"});
+}
 
-    // A save replaces the layout whole, keeping the keys past a shorter list.
+TEST_F(ColumnStore, ASaveReplacesTheLayoutWholeKeepingTheKeysPastAShorterListAndNeedsItsFolder) {
     ASSERT_TRUE(SaveColumnSettings("Kestrova", SampleLayout(11)));
     EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(11)));
     std::vector<ColumnSetting> expected = SampleLayout(11);
@@ -201,13 +209,12 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThemAndWholeLayoutsAreLoadedAndSaved
     ASSERT_TRUE(SaveColumnSettings("Kestrova", {expected.begin(), expected.begin() + 10}));
     EXPECT_EQ(Loaded(), LayoutIni(expected));
     // Without its folder, nothing is saved.
-    DeleteFileA((kDir + "Kestrova.Ignore.pub").c_str());
-    ASSERT_TRUE(DeleteFileA(kLayoutFile.c_str()) && RemoveDirectoryA(kDir.c_str()))
-        << "a copy was left behind";
+    ASSERT_TRUE(DeleteFileA(kLayoutFile.c_str()));
+    ASSERT_TRUE(RemoveDirectoryA(kDir.c_str())) << "a copy was left behind";
     EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(3)));
 }
 
-TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndCopiesOfSavesCutShortAreRemoved) {
+TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndNoCopy) {
     const std::string before = "; the desk's notes\r\n[Other]\r\nkeep=1\r\n" + LayoutIni(SampleLayout(1));
     Write("Kestrova.Show.pub", before);
     // A key that fails, the first or a later one, after writing something else.
@@ -228,9 +235,13 @@ TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndCopiesOfSavesCutShortAr
         EXPECT_EQ(Bytes(kLayoutFile), before) << sharing;
         EXPECT_TRUE(OtherFiles().empty()) << sharing;
     }
+    keysLeft = 0;
+}
 
-    // Copies of saves cut short: one of an ended process, one of this process, one of a
-    // process still running (its save may yet end), and files that only look alike.
+// Copies of saves cut short: one of an ended process, one of this process, one of a process still
+// running (its save may yet end), and files that only look alike.
+TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedProcess) {
+    Write("Kestrova.Show.pub", LayoutIni(SampleLayout(1)));
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     STARTUPINFOA startup = {};
@@ -270,7 +281,6 @@ TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndCopiesOfSavesCutShortAr
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    keysLeft = 0;
 }
 
 TEST_F(ColumnStore, ASaveKilledAtAnyMomentLeavesOneWholeLayout) {

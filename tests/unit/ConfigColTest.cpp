@@ -40,7 +40,8 @@ protected:
             combo = GridOf(hDialog).m_pEditor.get();
             ClickAt(combo->m_hWnd, POINT{20, 10});
         }
-        ASSERT_TRUE(combo->m_pList && IsWindowVisible(combo->m_pList->m_hWnd));
+        ASSERT_TRUE(combo->m_pList);
+        ASSERT_TRUE(IsWindowVisible(combo->m_pList->m_hWnd));
         Mouse(combo->m_pList->m_hWnd, POINT{20, combo->m_pList->RowHeight() * choice + 5}, {WM_LBUTTONDOWN});
     }
 
@@ -233,7 +234,8 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                           },
                           [&](HWND hDialog) {
                               for (const ColumnSetting& c : DialogOf(hDialog).m_vecColumns) {
-                                  EXPECT_TRUE(c.bShow && !c.bColor) << c.nColId;
+                                  EXPECT_TRUE(c.bShow) << c.nColId;
+                                  EXPECT_FALSE(c.bColor) << c.nColId;
                               }
                               ExpectRowsTrueToTheWorkingList(hDialog);
                               ClickAt(hDialog, kCancel);
@@ -245,7 +247,8 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
     TearDown(); // the plug-in freed and loaded again
     SetUp();
     EXPECT_EQ(Describe(bar->m_vecSettings), expected);
-    EXPECT_TRUE(bar->m_vecSettings[5].bIgnored && bar->m_vecSettings[30].bIgnored);
+    EXPECT_TRUE(bar->m_vecSettings[5].bIgnored);
+    EXPECT_TRUE(bar->m_vecSettings[30].bIgnored);
 }
 
 // The host may close a bar from a message the dialog's loop delivers. The bar docked in the

@@ -68,8 +68,8 @@ std::vector<int> ExpectCells(const Canvas& canvas, const Texts& titles, const Te
         edges.push_back(x + 20 + std::max(title, Width(g_hValueFont.get(), values[i])));
         const RECT rc = {x + 1, 0, edges.back(), 50};
         const int separator = i || firstSeparator ? 40 : 0;
-        EXPECT_TRUE(canvas.Count({x, 0, x + 1, 50}, kSeparator) == separator &&
-                    canvas.Count({x, 5, x + 1, 45}, kSeparator) == separator);
+        EXPECT_EQ(canvas.Count({x, 0, x + 1, 50}, kSeparator), separator);
+        EXPECT_EQ(canvas.Count({x, 5, x + 1, 45}, kSeparator), separator);
         EXPECT_TRUE(SitsCentred(canvas, rc, kTitle, g_hTextFont.get(), titles[i], 0));
         EXPECT_TRUE(
             SitsCentred(canvas, rc, i == coloured ? kColoured : kPlain, g_hValueFont.get(), values[i], 20));

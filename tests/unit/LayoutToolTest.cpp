@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,7 +15,7 @@ namespace {
 
 struct ToolRun {
     DWORD exitCode = 0xFFFFFFFF;
-    std::string output; // standard output and error, UTF-8
+    std::string output; // standard output and error, UTF-8, lines ended by "\n"
 };
 
 // Runs the tool with the words of a command line and collects what it prints.
@@ -48,6 +49,7 @@ ToolRun RunTool(const std::wstring& arguments) {
         CloseHandle(process.hProcess);
     }
     CloseHandle(readEnd);
+    run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
     return run;
 }
 
@@ -63,16 +65,25 @@ bool Holds(const std::string& text, const std::string& part) {
 
 } // namespace
 
-using LayoutTool = testing_support::BarTest;
-
-TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShowsAndABadNameWritesNothing) {
+// A layout file with notes and another section, and the tool's word for it.
+struct LayoutTool : testing_support::BarTest {
+    void SetUp() override {
+        BarTest::SetUp();
+        config.Write("Kestrova.Show.pub", before);
+    }
+    // Shows Net PnL, Currency, Risk% and column 8 after "Account No.", Risk% and the account coloured.
+    ToolRun WriteSample() {
+        return RunTool(L"write " + file +
+                       L" --show \" net pnl ,币种,風險率,8,Account No.\" --colour Risk%,0");
+    }
     const std::string layout = config.dir + "Kestrova.Show.pub";
+    const std::string before = "; notes\r\n[Other]\r\nkeep=1\r\n[Kestrova]\r\n36=1|1|1\r\n";
     const std::wstring file = L"\"" + testing_support::ExeDir() + L"config\\Kestrova.Show.pub\"";
-    config.Write("Kestrova.Show.pub", "; notes\r\n[Other]\r\nkeep=1\r\n[Kestrova]\r\n36=1|1|1\r\n");
+};
 
+TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShows) {
     // Names in each language and by id; "Account No." stays first even when named.
-    const ToolRun wrote =
-        RunTool(L"write " + file + L" --show \" net pnl ,币种,風險率,8,Account No.\" --colour Risk%,0");
+    const ToolRun wrote = WriteSample();
     ASSERT_EQ(wrote.exitCode, 0u) << wrote.output;
     const std::vector<int> shown = {0, 19, 1, 26, 8};
     const TKestrovaWnd* bar = OpenBar();
@@ -90,29 +101,34 @@ TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShowsAndABadNameWritesNothing) {
         }
     }
     EXPECT_TRUE(std::is_sorted(hidden.begin(), hidden.end()));
-    // The file's other sections and keys are kept.
-    const std::string written = Bytes(layout);
-    EXPECT_TRUE(Holds(written, "; notes") && Holds(written, "keep=1") && Holds(written, "36=1|1|1"))
-        << written;
+}
 
-    // check lists what a bar shows.
+TEST_F(LayoutTool, AWriteKeepsTheFilesOtherSectionsAndKeys) {
+    ASSERT_EQ(WriteSample().exitCode, 0u);
+    const std::string written = Bytes(layout);
+    EXPECT_PRED2(Holds, written, "; notes");
+    EXPECT_PRED2(Holds, written, "keep=1");
+    EXPECT_PRED2(Holds, written, "36=1|1|1");
+}
+
+TEST_F(LayoutTool, CheckListsWhatABarShows) {
+    ASSERT_EQ(WriteSample().exitCode, 0u);
     const ToolRun checked = RunTool(L"check " + file);
     EXPECT_EQ(checked.exitCode, 0u) << checked.output;
-    EXPECT_TRUE(Holds(checked.output, "a usable layout of 36 columns")) << checked.output;
-    EXPECT_TRUE(Holds(checked.output, "  3    26  Risk%                   yes    yes\r\n") ||
-                Holds(checked.output, "  3    26  Risk%                   yes    yes\n"))
-        << checked.output;
+    EXPECT_PRED2(Holds, checked.output, "a usable layout of 36 columns");
+    EXPECT_PRED2(Holds, checked.output, "  3    26  Risk%                   yes    yes\n");
+}
 
-    // An unknown or repeated name, or no --show, writes nothing.
+TEST_F(LayoutTool, AnUnknownOrRepeatedNameOrNoShowWritesNothingAndAMisspeltNameGetsASuggestion) {
     for (const wchar_t* bad : {L"--show \"Net PnL,Acount No\"", L"--show Currency --colour 36",
                                L"--show Currency,1", L"--colour Risk%", L"--show"}) {
         const ToolRun refused = RunTool(L"write " + file + L" " + bad);
         EXPECT_NE(refused.exitCode, 0u) << refused.output;
-        EXPECT_EQ(Bytes(layout), written) << bad;
+        EXPECT_EQ(Bytes(layout), before) << bad;
     }
     const ToolRun misspelt = RunTool(L"write " + file + L" --show \"Net PnL,Acount No\"");
-    EXPECT_TRUE(Holds(misspelt.output, "\"Acount No\"") && Holds(misspelt.output, "\"Account No.\" (id 0)"))
-        << misspelt.output;
+    EXPECT_PRED2(Holds, misspelt.output, "\"Acount No\"");
+    EXPECT_PRED2(Holds, misspelt.output, "\"Account No.\" (id 0)");
 }
 
 TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
@@ -123,18 +139,19 @@ TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
     config.Write("Kestrova.Show.pub", damaged);
     const ToolRun layout = RunTool(L"check " + folder + L"Kestrova.Show.pub\"");
     EXPECT_EQ(layout.exitCode, 1u);
-    EXPECT_TRUE(Holds(layout.output, "ignores this layout") &&
-                Holds(layout.output, "keys 5 and 6 both hold id 31") &&
-                Holds(layout.output, "key 17 is missing"))
-        << layout.output;
+    EXPECT_PRED2(Holds, layout.output, "ignores this layout");
+    EXPECT_PRED2(Holds, layout.output, "keys 5 and 6 both hold id 31");
+    EXPECT_PRED2(Holds, layout.output, "key 17 is missing");
 
     config.Write("Kestrova.Ignore.pub", "[Kestrova]\r\nignorecol=3||40|5|\r\n");
     const ToolRun ignore = RunTool(L"check " + folder + L"Kestrova.Ignore.pub\"");
     EXPECT_EQ(ignore.exitCode, 1u);
-    EXPECT_TRUE(Holds(ignore.output, "ids read: 3, 40, 5") &&
-                Holds(ignore.output, "piece 3 \"40\" names no column"))
-        << ignore.output;
-    EXPECT_EQ(RunTool(L"check " + folder + L"nothing.pub\"").exitCode, 1u);
+    EXPECT_PRED2(Holds, ignore.output, "ids read: 3, 40, 5");
+    EXPECT_PRED2(Holds, ignore.output, "piece 3 \"40\" names no column");
+}
+
+TEST_F(LayoutTool, ExitsWithOneForAMissingFileZeroForHelpAndTwoWithoutACommand) {
+    EXPECT_EQ(RunTool(L"check \"" + testing_support::ExeDir() + L"config\\nothing.pub\"").exitCode, 1u);
     EXPECT_EQ(RunTool(L"--help").exitCode, 0u);
     EXPECT_EQ(RunTool(L"").exitCode, 2u);
 }

@@ -111,9 +111,14 @@ TEST(PluginStateContainer, TheHostAddsRemovesAndReadsThroughTheTable) {
         Remove(table, record);
     }
     EXPECT_EQ(list.Items(), (std::vector<void*>{&r[1], &r[2], &r[0]}));
-    EXPECT_TRUE(Count(table) == 3 && At(table, 1) == &r[2] && !At(table, 3) && !At(table, 0xFFFFFFFFu));
+    EXPECT_EQ(Count(table), 3);
+    EXPECT_EQ(At(table, 1), &r[2]);
+    EXPECT_EQ(At(table, 3), nullptr);
+    EXPECT_EQ(At(table, 0xFFFFFFFFu), nullptr);
     Remove(table, &r[0]);
-    const bool gone = !list.Contains(&r[0]) && list.Contains(&r[1]);
+    EXPECT_FALSE(list.Contains(&r[0]));
+    EXPECT_TRUE(list.Contains(&r[1]));
     Clear(table);
-    EXPECT_TRUE(gone && list.Items().empty() && !list.Contains(&r[1]));
+    EXPECT_TRUE(list.Items().empty());
+    EXPECT_FALSE(list.Contains(&r[1]));
 }
