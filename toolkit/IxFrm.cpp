@@ -87,16 +87,21 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     if (!self) {
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
-    ++self->m_nRunningHandlers;
+    // Read before the handler runs: an object that does not go with its window may be deleted
+    // by its handler (a button whose click closes its dialog), and is not touched after it.
+    const bool bGoesWithWindow = self->m_bDeleteWithWindow;
+    if (bGoesWithWindow) {
+        ++self->m_nRunningHandlers;
+    }
     LRESULT result = self->WndProc(uMsg, wParam, lParam);
-    --self->m_nRunningHandlers;
     if (uMsg == WM_NCDESTROY) {
         // The window is gone: nothing may reach the object through it, and the object must
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);
         self->m_hWnd = nullptr;
     }
-    if (!self->m_hWnd) {
+    if (bGoesWithWindow) {
+        --self->m_nRunningHandlers;
         self->DeleteUnlessHandling(); // self may be gone from here on
     }
     if (result != kNotHandled) {

@@ -25,9 +25,10 @@ protected:
     TIxFrm& operator=(const TIxFrm&) = delete;
 
     void Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle);
-    // For an object made with new that lives no longer than its window: it is deleted once the
-    // window is gone and none of its handlers is running (a nested message loop runs inside
-    // one), so nothing touches it after the handler that saw its window go returns.
+    // For an object made with new that lives no longer than its window and that nothing else
+    // deletes: it is deleted once the window is gone and none of its handlers is running (a
+    // nested message loop runs inside one), so nothing touches it after the handler that saw
+    // its window go returns.
     void DeleteWithWindow();
     // Deletes such an object that has no window now, unless one of its handlers is running, in
     // which case it goes as that handler returns.
