@@ -40,6 +40,12 @@ std::string Places(const std::vector<PlacedColumn>& ignored) {
     return text;
 }
 
+std::string Described(const DialogColumns& parts) {
+    return "account " + std::to_string(parts.account.nColId) + " width " +
+           std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored " +
+           Places(parts.ignored);
+}
+
 ColumnSetting AccountDefault() {
     ColumnSetting account = {};
     account.bShow = true;
@@ -50,26 +56,17 @@ ColumnSetting AccountDefault() {
 
 TEST(DialogColumns, SplitSetsAccountAsideAndKeepsIgnoredWithTheirPlacesAfterIt) {
     std::vector<ColumnSetting> columns = Columns({1, 2, 0, -7, 3, -5, -6, 4});
-    columns[2].bColor = true; // "Account No." with flags of its own
-    columns[2].nWidth = 55;
-    const DialogColumns parts = SplitForDialog(columns, AccountDefault());
-    EXPECT_EQ(parts.account.nColId, 0);
-    EXPECT_TRUE(parts.account.bColor);
-    EXPECT_EQ(parts.account.nWidth, 55);
-    EXPECT_EQ(Ids(parts.offered), "1 2 3 4");
+    columns[2].nWidth = 55; // "Account No." with a width of its own
     // Places count the columns after "Account No.", wherever it stood.
-    EXPECT_EQ(Places(parts.ignored), "7@2 5@4 6@5");
+    EXPECT_EQ(Described(SplitForDialog(columns, AccountDefault())),
+              "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");
 }
 
 TEST(DialogColumns, SplitOfAListWithoutAccountKeepsTheDefault) {
     ColumnSetting fallback = AccountDefault();
     fallback.nWidth = 12;
-    const DialogColumns parts = SplitForDialog(Columns({1, -2, 3}), fallback);
-    EXPECT_EQ(parts.account.nColId, 0);
-    EXPECT_TRUE(parts.account.bShow);
-    EXPECT_EQ(parts.account.nWidth, 12);
-    EXPECT_EQ(Ids(parts.offered), "1 3");
-    EXPECT_EQ(Places(parts.ignored), "2@1");
+    EXPECT_EQ(Described(SplitForDialog(Columns({1, -2, 3}), fallback)),
+              "account 0 width 12; offered 1 3; ignored 2@1");
 }
 
 TEST(DialogColumns, MergeOfAnUntouchedSplitGivesTheListBack) {
