@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -57,21 +58,10 @@ TConfigCol::~TConfigCol() {
 }
 
 void TConfigCol::SetColumns(std::vector<ColumnSetting>& columns) {
-    m_vecColumns.clear();
-    m_vecIgnored.clear();
-    std::size_t nPlace = 0;
-    for (const ColumnSetting& column : columns) {
-        if (column.nColId == kAccountNoColumn) {
-            m_AccountColumn = column;
-            continue;
-        }
-        if (column.bIgnored) {
-            m_vecIgnored.emplace_back(nPlace, column);
-        } else {
-            m_vecColumns.push_back(column);
-        }
-        ++nPlace;
-    }
+    DialogColumns parts = SplitForDialog(columns, m_AccountColumn);
+    m_AccountColumn = parts.account;
+    m_vecColumns = std::move(parts.offered);
+    m_vecIgnored = std::move(parts.ignored);
     m_pSrcColumns = &columns;
 }
 
@@ -357,17 +347,9 @@ void TConfigCol::OnColumnResized(WPARAM nCol, LPARAM nWidth) {
 }
 
 void TConfigCol::ApplyColumns() {
-    if (!m_pSrcColumns) {
-        return;
+    if (m_pSrcColumns) {
+        *m_pSrcColumns = MergeFromDialog(DialogColumns{m_AccountColumn, m_vecColumns, m_vecIgnored});
     }
-    std::vector<ColumnSetting> others = m_vecColumns;
-    // In ascending places, each no further than the list is long: every one lands where it was.
-    for (const auto& [nPlace, column] : m_vecIgnored) {
-        others.insert(others.begin() + static_cast<std::ptrdiff_t>(std::min(nPlace, others.size())), column);
-    }
-    m_pSrcColumns->clear();
-    m_pSrcColumns->push_back(m_AccountColumn);
-    m_pSrcColumns->insert(m_pSrcColumns->end(), others.begin(), others.end());
 }
 
 void TConfigCol::OnOK() {

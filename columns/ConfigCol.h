@@ -1,13 +1,12 @@
 #pragma once
 #include "columns/ColumnStore.h"
+#include "columns/DialogColumns.h"
 #include "columns/GridList.h"
 #include "toolkit/Combox.h"
 #include "toolkit/ModalWnd.h"
 #include "toolkit/StaticButton.h"
 
-#include <cstddef>
 #include <memory>
-#include <utility>
 #include <vector>
 
 // The modal "Config Column" dialog of a funds bar. A grid lists the bar's columns (a "Show"
@@ -59,9 +58,8 @@ public:
     std::vector<ColumnSetting> m_vecColumns;
     std::vector<ColumnSetting>* m_pSrcColumns = nullptr;
     ColumnSetting m_AccountColumn;
-    // The ignored columns, each with its place among the bar's columns after "Account No.":
-    // not offered, they go back to the same places on OK, so the bar's list keeps all its ids.
-    std::vector<std::pair<std::size_t, ColumnSetting>> m_vecIgnored;
+    // The ignored columns with their places: not offered, they go back to the same places on OK.
+    std::vector<PlacedColumn> m_vecIgnored;
 
 private:
     void OnCommand(LPARAM nCommand);

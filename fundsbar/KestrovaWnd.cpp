@@ -3,14 +3,13 @@
 #include "columns/ConfigCol.h"
 #include "fundsbar/FundsFields.h"
 #include "base/FundsMessages.h"
+#include "base/PluginState.h"
 #include "base/TextCodec.h"
 #include "base/Texts.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
-#include <cstring>
-#include <cwchar>
 #include <utility>
 
 namespace {
@@ -39,18 +38,6 @@ void DrawCellText(HDC hDC, const std::wstring& text, RECT rc) {
     DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rc, kCellText);
 }
 
-const char* CurrencyOf(const void* record) {
-    return static_cast<const FundsRecord*>(record)->szCurrency;
-}
-
-ComboItem MakeRow(const char* name, int data) {
-    ComboItem row = {};
-    Cp936ToWide(name, row.name, static_cast<int>(sizeof(row.name) / sizeof(row.name[0])));
-    row.data = data;
-    row.checked = true;
-    return row;
-}
-
 class PopupMenu {
 public:
     PopupMenu() : m_hMenu(CreatePopupMenu()) {}
@@ -76,11 +63,10 @@ bool TKestrovaWnd::CreateBar() {
     m_pAccountList->CreateList(m_hWnd, 0);
     m_pCurrencyList = std::make_unique<TComboxList>();
     m_pCurrencyList->CreateList(m_hWnd, 0);
-    EnsureAccount();
+    m_selection.EnsureAccount();
     LoadColumns();
-    RefreshFundsList();
-    m_pFunds = nullptr;
-    SelectFunds();
+    TFundsSelection::RefreshFundsList();
+    m_selection.SelectFunds();
     return true;
 }
 
@@ -183,7 +169,7 @@ void TKestrovaWnd::LoadColumns() {
 }
 
 void TKestrovaWnd::FormatFundsValue(int nColId, wchar_t* dest) const {
-    FormatFundsField(nColId, m_szAccount, m_pFunds, dest);
+    FormatFundsField(nColId, m_selection.m_szAccount, m_selection.m_pFunds, dest);
 }
 
 void TKestrovaWnd::OnPaint() {
@@ -339,119 +325,6 @@ void TKestrovaWnd::OnColumnsChanged() {
     Invalidate();
 }
 
-void TKestrovaWnd::SetAccount(const char* text) {
-    CopyCp936Bounded(m_szAccount, sizeof(m_szAccount), text);
-}
-
-void TKestrovaWnd::EnsureAccount() {
-    if (m_szAccount[0] != '\0' || AccountList().Count() == 0) {
-        return;
-    }
-    if (const auto* account = static_cast<const AccountRecord*>(AccountList().At(0))) {
-        SetAccount(account->szAccountNo);
-    }
-}
-
-void TKestrovaWnd::RefreshFundsList() {
-    FundsList().Clear();
-    if (g_pTradeData) {
-        g_pTradeData->GetFundsRecords(&FundsList(), "");
-    }
-    FundsList().RemoveIf([](void* record) { return IsEmptyFunds(static_cast<const FundsRecord*>(record)); });
-}
-
-bool TKestrovaWnd::LacksFunds(const char* szAccount) const {
-    return FundsList().ItemsWithKey(szAccount).empty();
-}
-
-bool TKestrovaWnd::HasFundsFor(const char* szAccount, const std::string& currency) const {
-    const std::vector<void*>& records = FundsList().ItemsWithKey(szAccount);
-    return std::any_of(records.begin(), records.end(),
-                       [&](const void* record) { return currency == CurrencyOf(record); });
-}
-
-bool TKestrovaWnd::FindBaseRecord() {
-    for (void* record : FundsList().ItemsWithKey(m_szAccount)) {
-        if (std::strstr(CurrencyOf(record), "Base")) {
-            m_pFunds = static_cast<const FundsRecord*>(record);
-            return true;
-        }
-    }
-    return false;
-}
-
-void TKestrovaWnd::ChooseFundsRecord() {
-    m_pFunds = nullptr;
-    if (!(m_bPreferBase && FindBaseRecord())) {
-        for (void* record : FundsList().ItemsWithKey(m_szAccount)) {
-            if (m_strCurrency.empty() || m_strCurrency == CurrencyOf(record)) {
-                m_pFunds = static_cast<const FundsRecord*>(record);
-                break;
-            }
-        }
-    }
-}
-
-void TKestrovaWnd::QueryAccountFunds() {
-    const TContainer accounts = AccountList();
-    std::string key;
-    for (void* item : accounts.Items()) {
-        const auto* account = static_cast<const AccountRecord*>(item);
-        if (account && account->pLink && BarAccountNumber(account->szAccountNo) == m_szAccount) {
-            key = account->szKey;
-        }
-    }
-    if (m_szAccount[0] == '\0' && accounts.Count() > 0) {
-        // A null first record leaves the bar without an account rather than reading through it.
-        if (const auto* first = static_cast<const AccountRecord*>(accounts.At(0))) {
-            key = first->szKey;
-            SetAccount(first->szAccountNo);
-        }
-    }
-    if (g_pTradeApi) {
-        g_pTradeApi->QueryFunds(m_szAccount, key.c_str());
-    }
-}
-
-void TKestrovaWnd::SelectFunds() {
-    m_pFunds = nullptr;
-    if (LacksFunds(m_szAccount)) {
-        QueryAccountFunds();
-    } else {
-        ChooseFundsRecord();
-    }
-}
-
-void TKestrovaWnd::BuildAccountItems(std::vector<ComboItem>& rows) const {
-    const std::vector<void*>& accounts = AccountList().Items();
-    for (std::size_t i = 0; i < accounts.size(); ++i) {
-        const auto* account = static_cast<const AccountRecord*>(accounts[i]);
-        const bool bListable = account && account->pLink && account->pLink->cListable == 'Y';
-        rows.push_back(MakeRow(bListable ? account->szAccountNo : "", static_cast<int>(i)));
-    }
-}
-
-void TKestrovaWnd::BuildCurrencyItems(std::vector<ComboItem>& rows) const {
-    TContainer currencies;
-    if (g_pTradeData) {
-        g_pTradeData->GetCurrencyRecords(&currencies, "");
-    }
-    const std::vector<void*>& records = currencies.Items();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const auto* currency = static_cast<const CurrencyRecord*>(records[i]);
-        if (!currency || !HasFundsFor(m_szAccount, currency->szCode)) {
-            continue;
-        }
-        const ComboItem row = MakeRow(currency->szCode, static_cast<int>(i));
-        const bool bListed = std::any_of(rows.begin(), rows.end(), [&](const ComboItem& listed) {
-            return std::wcscmp(listed.name, row.name) == 0;
-        });
-        if (!bListed) {
-            rows.push_back(row);
-        }
-    }
-}
-
 void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
     list.SetItems(rows);
     list.m_nHot = -1;
@@ -482,9 +355,9 @@ void TKestrovaWnd::OnLButtonDown() {
     }
     std::vector<ComboItem> rows;
     if (bAccount) {
-        BuildAccountItems(rows);
+        TFundsSelection::BuildAccountItems(rows);
     } else {
-        BuildCurrencyItems(rows);
+        m_selection.BuildCurrencyItems(rows);
     }
     if (!rows.empty()) {
         OpenList(*list, bAccount ? m_rcAccount : m_rcCurrency, rows);
@@ -512,43 +385,26 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
     const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, 260);
     const ShownFunds before = Shown();
     if (bAccountList) {
-        if (BarAccountNumber(text.c_str()) == m_szAccount) {
-            return;
-        }
-        m_strCurrency.clear();
-        m_bPreferBase = true;
-        SetAccount(text.c_str());
+        m_selection.ChooseAccount(text.c_str());
     } else {
-        if (text == m_strCurrency) {
-            return;
-        }
-        m_bPreferBase = false;
-        m_strCurrency = text;
+        m_selection.ChooseCurrency(text);
     }
-    SelectFunds();
     RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnFundsChanged(const FundsRecord* record) {
     const ShownFunds before = Shown();
-    if (!IsEmptyFunds(record) && !FundsList().Contains(record)) {
-        FundsList().Add(const_cast<FundsRecord*>(record));
-    }
-    EnsureAccount();
-    ChooseFundsRecord();
+    m_selection.AddFundsRecord(record);
     // Notices come for every account to every bar, many a second: a bar repaints only for a
     // record of the account it shows, whose figures or currencies may have moved.
-    if (record && FundsAccountKey(record) == m_szAccount) {
+    if (m_selection.ShowsAccountOf(record)) {
         Invalidate();
     }
     RepaintIfChanged(before);
 }
 
 void TKestrovaWnd::OnAccountsChanged() {
-    RefreshAccountList();
-    EnsureAccount();
-    RefreshFundsList();
-    SelectFunds();
+    m_selection.ReloadAccounts();
     // The records were read again: the shown one's figures may differ even where it is the same.
     Invalidate();
 }
@@ -559,17 +415,16 @@ void TKestrovaWnd::OnUserNoUpdate() {
         return;
     }
     const ShownFunds before = Shown();
-    SetAccount(announced.c_str());
-    SelectFunds();
+    m_selection.SwitchAccount(announced.c_str());
     RepaintIfChanged(before);
 }
 
 TKestrovaWnd::ShownFunds TKestrovaWnd::Shown() const {
-    return ShownFunds{m_szAccount, m_pFunds};
+    return ShownFunds{m_selection.m_szAccount, m_selection.m_pFunds};
 }
 
 void TKestrovaWnd::RepaintIfChanged(const ShownFunds& before) {
-    if (before.account == m_szAccount && before.pFunds == m_pFunds) {
+    if (before.account == m_selection.m_szAccount && before.pFunds == m_selection.m_pFunds) {
         return;
     }
     // At once, not at the next idle moment: one account's number must never stand beside

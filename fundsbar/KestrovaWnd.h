@@ -1,7 +1,6 @@
 #pragma once
 #include "columns/ColumnStore.h"
-#include "base/HostInterfaces.h"
-#include "base/PluginState.h"
+#include "fundsbar/FundsSelection.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/ModalWnd.h"
@@ -31,30 +30,16 @@ public:
     // The text of one column for the shown account and record; dest holds 260 characters.
     void FormatFundsValue(int nColId, wchar_t* dest) const;
 
-    // Which account, currency and record the bar shows.
-    void EnsureAccount();
-    void RefreshFundsList();
-    bool LacksFunds(const char* szAccount) const;
-    bool HasFundsFor(const char* szAccount, const std::string& currency) const;
-    bool FindBaseRecord();
-    void ChooseFundsRecord();
-    void QueryAccountFunds();
-    void SelectFunds();
-    void BuildAccountItems(std::vector<ComboItem>& rows) const;
-    void BuildCurrencyItems(std::vector<ComboItem>& rows) const;
-
     bool m_bTracking = false;
     RECT m_rcAccount = {};
     bool m_bAccountHot = false;
     RECT m_rcCurrency = {};
     bool m_bCurrencyHot = false;
-    bool m_bPreferBase = true;
     std::vector<ColumnSetting> m_vecSettings;
     std::vector<int> m_vecIgnored;
     char m_szName[40] = {};
-    char m_szAccount[kAccountChars] = {};
-    std::string m_strCurrency;
-    const FundsRecord* m_pFunds = nullptr;
+    // Which account, currency and record the bar shows.
+    TFundsSelection m_selection;
     std::unique_ptr<TComboxList> m_pAccountList;
     std::unique_ptr<TComboxList> m_pCurrencyList;
     int m_nArrowWidth = 9;
@@ -93,7 +78,6 @@ private:
     void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
     void CloseLists();
-    void SetAccount(const char* text);
     void Invalidate() const;
 
     // The right button went down on the bar and has not been released there since.

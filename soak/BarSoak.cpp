@@ -130,8 +130,8 @@ int NoticeFlood(int notices, int bars) {
             std::printf("  no bar opened\n");
             return 1;
         }
-        lstrcpynA(bar->m_szAccount, accounts[i].c_str(), sizeof(bar->m_szAccount));
-        bar->SelectFunds();
+        lstrcpynA(bar->m_selection.m_szAccount, accounts[i].c_str(), sizeof(bar->m_selection.m_szAccount));
+        bar->m_selection.SelectFunds();
         shown.push_back(bar);
     }
     PumpMessages();
@@ -194,7 +194,7 @@ int NoticeFlood(int notices, int bars) {
         FormatFundsField(kBalanceColumn, accounts[i].c_str(), static_cast<const FundsRecord*>(host.funds[i]),
                          want);
         shown[i]->FormatFundsValue(kBalanceColumn, shows);
-        stale += shown[i]->m_pFunds != host.funds[i] || std::wcscmp(want, shows) != 0 ||
+        stale += shown[i]->m_selection.m_pFunds != host.funds[i] || std::wcscmp(want, shows) != 0 ||
                  host::RecordStore::Double(host.funds[i], host::Funds::Balance) != last + 1;
     }
     const HeldObjects heldAfter = HeldSinceStart();

@@ -219,7 +219,7 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
         }
         EXPECT_EQ(list.FirstVisibleRow(), count - page) << count;
         ClickAt(OnScreen(list.m_hWnd, POINT{30, (page - 1) * row + row / 2}));
-        EXPECT_EQ(bar->m_szAccount, std::string(1, char('A' + count - 1)));
+        EXPECT_EQ(bar->m_selection.m_szAccount, std::string(1, char('A' + count - 1)));
     }
     // New rows for an open list of the same size: the range follows them; a new opening
     // starts from the top.

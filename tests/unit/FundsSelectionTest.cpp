@@ -4,7 +4,9 @@
 #include "support/HandleCensus.h"
 #include "support/PluginHarness.h"
 
+#include "fundsbar/FundsSelection.h"
 #include "base/FundsMessages.h"
+#include "base/TextCodec.h"
 #include "toolkit/ToolkitMessages.h"
 
 #include <cmath>
@@ -13,7 +15,38 @@
 
 namespace {
 
-class FundsSelection : public testing_support::FundsTest {
+// The rules alone: the plug-in started with the test host, its lists read, no window.
+class FundsSelectionRules : public testing_support::FundsTest {
+protected:
+    void SetUp() override {
+        FundsTest::SetUp();
+        RefreshAccountList();
+        TFundsSelection::RefreshFundsList();
+        selection.EnsureAccount();
+        selection.SelectFunds();
+    }
+    // "account/key" of each funds query to the host.
+    std::string Queries() const {
+        std::string text;
+        for (const host::HostCall& call : host.Calls(host::Iface::TradeApi, host::slot::QueryFunds)) {
+            text += (text.empty() ? "" : " ") + call.narrow1 + "/" + call.narrow2;
+        }
+        return text;
+    }
+    // "name/data" of each row.
+    static std::string Rows(const std::vector<ComboItem>& rows) {
+        std::string text;
+        for (const ComboItem& row : rows) {
+            EXPECT_TRUE(row.checked) << "a row that would not notify";
+            text += (text.empty() ? "" : " ") + WideToCp936(row.name, 260) + "/" + std::to_string(row.data);
+        }
+        return text;
+    }
+    TFundsSelection selection;
+};
+
+// The same rules through bars: when a bar shows what it holds, and which bars a notice moves.
+class FundsSelectionOnBars : public testing_support::FundsTest {
 protected:
     // Chooses the row of that name in one of the bar's lists, as a click on the row does.
     static void Pick(TKestrovaWnd& bar, bool account, const wchar_t* name) {
@@ -35,10 +68,138 @@ using BarResources = testing_support::FundsTest;
 
 } // namespace
 
-TEST_F(FundsSelection, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds) {
+TEST_F(FundsSelectionRules, StartsOnTheFirstAccountsBaseRecordWithoutAskingTheHost) {
+    EXPECT_STREQ(selection.m_szAccount, "1001");
+    EXPECT_EQ(selection.m_pFunds, base1);
+    EXPECT_EQ(Queries(), "");
+}
+
+TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsChosen) {
+    const std::tuple<const char*, std::function<void()>, void*> choices[] = {
+        {"a currency", [&] { selection.ChooseCurrency("CNY"); }, cny1},
+        {"another account, its base record first", [&] { selection.ChooseAccount("1002"); }, base2},
+        {"its other currency", [&] { selection.ChooseCurrency("USD"); }, usd2},
+        {"a currency it has no record in", [&] { selection.ChooseCurrency("CNY"); }, nullptr},
+        {"the first account again", [&] { selection.ChooseAccount("1001"); }, base1},
+    };
+    for (const auto& [choice, apply, record] : choices) {
+        apply();
+        EXPECT_EQ(selection.m_pFunds, record) << choice;
+    }
+    EXPECT_EQ(Queries(), "");
+}
+
+TEST_F(FundsSelectionRules, TheSameChoiceAgainKeepsTheRecordAndTheCurrency) {
+    selection.ChooseCurrency("CNY");
+    selection.ChooseAccount("1001");
+    EXPECT_EQ(selection.m_strCurrency, "CNY");
+    EXPECT_EQ(selection.m_pFunds, cny1);
+    selection.ChooseCurrency("CNY");
+    EXPECT_FALSE(selection.m_bPreferBase);
+    EXPECT_EQ(selection.m_pFunds, cny1);
+}
+
+TEST_F(FundsSelectionRules, AnAccountWithoutRecordsIsAskedForOnceByItsKeyAndShowsTheRecordThatArrives) {
+    selection.ChooseAccount("1003");
+    EXPECT_EQ(selection.m_pFunds, nullptr);
+    void* base3 = Record("1003", "Base");
+    selection.AddFundsRecord(static_cast<const FundsRecord*>(base3));
+    EXPECT_EQ(selection.m_pFunds, base3);
+    selection.ChooseAccount("1003");
+    EXPECT_EQ(Queries(), "1003/K3");
+}
+
+TEST_F(FundsSelectionRules, TheKeyAskedWithIsTheLastLinkedMatchAndAnAccountWithoutLinkGivesNone) {
+    host.accounts = {host.store.MakeAccount("K1", "1004"), host.store.MakeAccount("K2", "1004"),
+                     host.store.MakeAccount("K3", "1004", true, false),
+                     host.store.MakeAccount("K5", "1005", true, false)};
+    RefreshAccountList();
+    selection.ChooseAccount("1004");
+    selection.ChooseAccount("1005");
+    EXPECT_EQ(Queries(), "1004/K2 1005/");
+}
+
+TEST_F(FundsSelectionRules, WithoutAccountsNoAccountIsChosenAndFundsAreAskedForWithTwoEmptyTexts) {
+    host.accounts = {};
+    TFundsSelection none;
+    none.ReloadAccounts();
+    EXPECT_STREQ(none.m_szAccount, "");
+    EXPECT_EQ(none.m_pFunds, nullptr);
+    EXPECT_EQ(Queries(), "/");
+}
+
+TEST_F(FundsSelectionRules, TheListKeepsOnlyRecordsWithFundsAnyOfTheFourFiguresCounting) {
+    // Adjacent empty records go too.
+    void* emptyA = host.store.MakeFunds("1001", "USD");
+    void* emptyB = host.store.MakeFunds("1001", "HKD", {{host::Funds::Premium, 3.0}});
+    void* nanRecord = host.store.MakeFunds("1001", "EUR", {{host::Funds::Value, std::nan("")}});
+    void* excessOnly = host.store.MakeFunds("1001", "SGD", {{host::Funds::ExcessCash, 2.0}});
+    void* lastBalanceOnly = host.store.MakeFunds("1001", "JPY", {{host::Funds::LastBalance, -1.0}});
+    host.funds = {emptyA, emptyB, cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2};
+    TFundsSelection::RefreshFundsList();
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2}));
+
+    // Notices add a record with funds once, and nothing without.
+    void* hkd2 = Record("1002", "HKD");
+    for (void* record : {hkd2, hkd2, emptyA, static_cast<void*>(nullptr)}) {
+        selection.AddFundsRecord(static_cast<const FundsRecord*>(record));
+    }
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, hkd2}));
+}
+
+TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndOnlyTheRecordTheRuleNowFindsIsShown) {
+    selection.ChooseAccount("1002");
+    selection.ChooseCurrency("HKD");
+    EXPECT_EQ(selection.m_pFunds, nullptr);
+    void* cny2 = Record("1002", "CNY");
+    selection.AddFundsRecord(static_cast<const FundsRecord*>(cny2));
+    EXPECT_EQ(selection.m_pFunds, nullptr) << "another currency of the account";
+    void* hkd2 = Record("1002", "HKD");
+    selection.AddFundsRecord(static_cast<const FundsRecord*>(hkd2));
+    EXPECT_EQ(selection.m_pFunds, hkd2);
+    EXPECT_TRUE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny2)));
+    EXPECT_FALSE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny1)));
+    EXPECT_FALSE(selection.ShowsAccountOf(nullptr));
+}
+
+TEST_F(FundsSelectionRules, AnAnnouncedAccountKeepsTheCurrencyChoiceAndTheBasePreference) {
+    void* base3 = Record("1003", "Base");
+    host.funds.push_back(base3);
+    TFundsSelection::RefreshFundsList();
+    TFundsSelection withBase = selection;
+    selection.ChooseCurrency("CNY");
+    selection.SwitchAccount("1003");
+    withBase.SwitchAccount("1003");
+    EXPECT_EQ(selection.m_pFunds, nullptr)
+        << "1003 has no CNY record, and its base record does not take over";
+    EXPECT_EQ(withBase.m_pFunds, base3);
+}
+
+TEST_F(FundsSelectionRules, AccountRowsNameEveryListableAccountCurrencyRowsEachCodeOfTheAccountOnce) {
+    host.accounts.push_back(host.store.MakeAccount("K4", "1004", false));
+    host.accounts.push_back(host.store.MakeAccount("K5", "1005", true, false));
+    host.accounts.push_back(nullptr);
+    RefreshAccountList();
+    std::vector<ComboItem> rows;
+    TFundsSelection::BuildAccountItems(rows);
+    EXPECT_EQ(Rows(rows), "1001/0 1002/1 1003/2 /3 /4 /5");
+
+    // Currencies of the host's list: Base, CNY, USD, CNY, HKD.
+    rows.clear();
+    selection.BuildCurrencyItems(rows);
+    EXPECT_EQ(Rows(rows), "Base/0 CNY/1");
+    rows.clear();
+    selection.ChooseAccount("1003");
+    selection.BuildCurrencyItems(rows);
+    EXPECT_EQ(Rows(rows), "");
+}
+
+TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds) {
     TKestrovaWnd* bar = OpenBar(900, 50);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->m_pFunds, base1);
+    EXPECT_EQ(bar->m_selection.m_pFunds, base1);
     PointAt(*bar, POINT{890, 200});       // below the bar: no cell is lit
     const auto pixels = [&](bool drawn) { // what the window shows, or what the bar would draw now
         testing_support::Canvas canvas(900, 50);
@@ -62,66 +223,65 @@ TEST_F(FundsSelection, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds) {
         UpdateWindow(bar->m_hWnd);
         const std::vector<COLORREF> before = pixels(false);
         apply();
-        EXPECT_EQ(bar->m_pFunds, record) << change;
+        EXPECT_EQ(bar->m_selection.m_pFunds, record) << change;
         EXPECT_FALSE(Invalid(bar)) << change;
         EXPECT_EQ(pixels(false), pixels(true)) << change;
         EXPECT_EQ(before != pixels(false), changed) << change;
     }
-    // Funds were asked for the account that had none, once.
-    const std::vector<host::HostCall> queries = host.Calls(host::Iface::TradeApi, host::slot::QueryFunds);
-    EXPECT_TRUE(queries.size() == 1 && queries[0].narrow1 == "1003" && queries[0].narrow2 == "K3");
 }
 
-TEST_F(FundsSelection, NoticesKeepTheListToRecordsWithFundsRepaintOnlyTheBarsTheyConcernAndMoveEveryBar) {
-    // Records without funds, adjacent ones included, never make the list; any one of the four
-    // figures that count puts a record on it.
+TEST_F(FundsSelectionOnBars, AFundsNoticeRepaintsOnlyTheBarsOfItsAccount) {
     void* emptyA = host.store.MakeFunds("1001", "USD");
-    void* emptyB = host.store.MakeFunds("1001", "HKD", {{host::Funds::Premium, 3.0}});
-    void* nanRecord = host.store.MakeFunds("1001", "EUR", {{host::Funds::Value, std::nan("")}});
-    void* excessOnly = host.store.MakeFunds("1001", "SGD", {{host::Funds::ExcessCash, 2.0}});
-    void* lastBalanceOnly = host.store.MakeFunds("1001", "JPY", {{host::Funds::LastBalance, -1.0}});
     void *base3 = Record("1003", "Base"), *hkd2 = Record("1002", "HKD");
-    host.funds = {emptyA, emptyB, cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3};
     TKestrovaWnd* first = OpenBar();
     TKestrovaWnd* second = OpenBar();
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(FundsList().Items(),
-              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3}));
     Pick(*second, true, L"1002");
     // Which bars have something to paint after each notice: first shows 1001, second 1002.
-    const std::tuple<const char*, UINT, void*, bool, bool> notices[] = {
-        {"the first bar's record", FBM_FUNDSCHANGED, base1, true, false},
-        {"a new currency of the second bar's account", FBM_FUNDSCHANGED, hkd2, false, true},
-        {"the same again", FBM_FUNDSCHANGED, hkd2, false, true},
-        {"an account neither shows", FBM_FUNDSCHANGED, base3, false, false},
-        {"an empty record of the first bar's account", FBM_FUNDSCHANGED, emptyA, true, false},
-        {"a null record", FBM_FUNDSCHANGED, nullptr, false, false},
+    const std::tuple<const char*, void*, bool, bool> notices[] = {
+        {"the first bar's record", base1, true, false},
+        {"a new currency of the second bar's account", hkd2, false, true},
+        {"the same again", hkd2, false, true},
+        {"an account neither shows", base3, false, false},
+        {"an empty record of the first bar's account", emptyA, true, false},
+        {"a null record", nullptr, false, false},
     };
-    for (const auto& [notice, uMsg, record, firstPaints, secondPaints] : notices) {
+    for (const auto& [notice, record, firstPaints, secondPaints] : notices) {
         testing_support::PumpMessages();
-        PostToAllBars(uMsg, reinterpret_cast<LPARAM>(record));
+        PostToAllBars(FBM_FUNDSCHANGED, reinterpret_cast<LPARAM>(record));
         DeliverNotices();
-        EXPECT_TRUE(Invalid(first) == firstPaints && Invalid(second) == secondPaints) << notice;
+        EXPECT_EQ(Invalid(first), firstPaints) << notice;
+        EXPECT_EQ(Invalid(second), secondPaints) << notice;
     }
-    EXPECT_EQ(FundsList().Items(),
-              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, base3, hkd2}));
+}
 
-    // Read again: both repaint, and the records without funds stay out.
-    host.funds = {base1, emptyA, emptyB, cny1, base2, base3};
+TEST_F(FundsSelectionOnBars, AccountsReadAgainRepaintEveryBar) {
+    TKestrovaWnd* first = OpenBar();
+    TKestrovaWnd* second = OpenBar();
+    ASSERT_TRUE(first && second);
+    Pick(*second, true, L"1002");
+    testing_support::PumpMessages();
     host.SpiCompletionNotice(0, 26);
     DeliverNotices();
-    EXPECT_TRUE(Invalid(first) && Invalid(second));
-    EXPECT_EQ(FundsList().Items(), (std::vector<void*>{base1, cny1, base2, base3}));
+    EXPECT_TRUE(Invalid(first));
+    EXPECT_TRUE(Invalid(second));
+}
 
-    // An announcement moves both, each keeping its currency choice (1003 has no CNY record,
-    // and its base record does not take over); an empty one moves none.
+TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurrencyAndAnEmptyOneNone) {
+    host.funds.push_back(Record("1003", "Base"));
+    TKestrovaWnd* first = OpenBar();
+    TKestrovaWnd* second = OpenBar();
+    ASSERT_TRUE(first && second);
+    Pick(*second, true, L"1002");
     Pick(*first, false, L"CNY");
     host.SendHostMessage(0, "MouseOrder", "UserNo_Update", "UserNo=1003");
     testing_support::PumpMessages();
     host.SendHostMessage(1, "KeyboardOrder", "UserNo_Update", "UserNo=");
     testing_support::PumpMessages();
-    EXPECT_TRUE(std::string(first->m_szAccount) == "1003" && std::string(second->m_szAccount) == "1003");
-    EXPECT_TRUE(first->m_pFunds == nullptr && second->m_pFunds == base3);
+    EXPECT_STREQ(first->m_selection.m_szAccount, "1003");
+    EXPECT_STREQ(second->m_selection.m_szAccount, "1003");
+    EXPECT_EQ(first->m_selection.m_pFunds, nullptr) << "the first bar's CNY choice is gone";
+    EXPECT_EQ(second->m_selection.m_pFunds, host.funds.back());
 }
 
 // Bars must leave no GDI or USER object behind, however often they paint or are opened, and a

@@ -1,0 +1,89 @@
+// How the column dialog takes a bar's list apart into what it offers and what it keeps aside,
+// and how OK puts it back together: "Account No." first, every ignored column at its place.
+#include "columns/DialogColumns.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// A column list by ids in order; a negative entry is that column, ignored.
+std::vector<ColumnSetting> Columns(std::initializer_list<int> ids) {
+    std::vector<ColumnSetting> columns;
+    for (const int id : ids) {
+        ColumnSetting column = {};
+        column.nColId = id < 0 ? -id : id;
+        column.bIgnored = id < 0;
+        column.bShow = !column.bIgnored;
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+// "3 !5 4": the ids in order, each ignored one marked.
+std::string Ids(const std::vector<ColumnSetting>& columns) {
+    std::string text;
+    for (const ColumnSetting& column : columns) {
+        text += (text.empty() ? "" : " ") + std::string(column.bIgnored ? "!" : "") +
+                std::to_string(column.nColId);
+    }
+    return text;
+}
+
+std::string Places(const std::vector<PlacedColumn>& ignored) {
+    std::string text;
+    for (const auto& [nPlace, column] : ignored) {
+        text += (text.empty() ? "" : " ") + std::to_string(column.nColId) + "@" + std::to_string(nPlace);
+    }
+    return text;
+}
+
+std::string Described(const DialogColumns& parts) {
+    return "account " + std::to_string(parts.account.nColId) + " width " +
+           std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored " +
+           Places(parts.ignored);
+}
+
+ColumnSetting AccountDefault() {
+    ColumnSetting account = {};
+    account.bShow = true;
+    return account;
+}
+
+} // namespace
+
+TEST(DialogColumns, SplitSetsAccountAsideAndKeepsIgnoredWithTheirPlacesAfterIt) {
+    std::vector<ColumnSetting> columns = Columns({1, 2, 0, -7, 3, -5, -6, 4});
+    columns[2].nWidth = 55; // "Account No." with a width of its own
+    // Places count the columns after "Account No.", wherever it stood.
+    EXPECT_EQ(Described(SplitForDialog(columns, AccountDefault())),
+              "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");
+}
+
+TEST(DialogColumns, SplitOfAListWithoutAccountKeepsTheDefault) {
+    ColumnSetting fallback = AccountDefault();
+    fallback.nWidth = 12;
+    EXPECT_EQ(Described(SplitForDialog(Columns({1, -2, 3}), fallback)),
+              "account 0 width 12; offered 1 3; ignored 2@1");
+}
+
+TEST(DialogColumns, MergeOfAnUntouchedSplitGivesTheListBack) {
+    for (const auto& list :
+         {Columns({0, 1, 2, 3}), Columns({0, -1, -2, 3, -4}), Columns({0, -1, -2}), Columns({0})}) {
+        EXPECT_EQ(Ids(MergeFromDialog(SplitForDialog(list, AccountDefault()))), Ids(list));
+    }
+}
+
+TEST(DialogColumns, MergePutsAccountFirstAndIgnoredBackAtTheirPlacesWhateverTheOfferedOrder) {
+    DialogColumns parts = SplitForDialog(Columns({1, -2, -3, 4, 5, 0, -6, 7}), AccountDefault());
+    std::reverse(parts.offered.begin(), parts.offered.end());
+    EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 7 !2 !3 5 4 !6 1");
+}
+
+TEST(DialogColumns, MergeOfAnIgnoredPlaceBeyondTheOfferedPutsItLast) {
+    const DialogColumns parts = {
+        AccountDefault(), Columns({1}), {{5, Columns({-9})[0]}, {8, Columns({-4})[0]}}};
+    EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 1 !9 !4");
+}
