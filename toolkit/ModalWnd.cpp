@@ -30,7 +30,15 @@ bool TModalWnd::DoModal() {
     if (m_pMainFrame) {
         m_pMainFrame->OnModalBegin();
     }
+    // Laid out in one go and drawn once: while the window and its controls take their sizes,
+    // nothing of them is drawn (a scroll bar shown, a control moved), then all of it at once.
+    SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     PlaceWindow();
+    // A null window would redraw the whole desktop.
+    if (m_hWnd) {
+        SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     RunLoop();
     return m_nResult != 0;
 }
