@@ -182,14 +182,7 @@ void TConfigCol::FillGrid(int nFirst) {
         return;
     }
     const int nRows = static_cast<int>(m_vecColumns.size()) + 1;
-    if (grid->m_nRows != nRows) {
-        if (nRows <= grid->m_nCurRow) {
-            grid->m_nCurRow = -1;
-            grid->m_selRows.clear();
-        }
-        grid->m_nRows = nRows;
-        grid->UpdateScrollBars();
-    }
+    grid->SetRowCount(nRows);
     // Whatever the view reports, the rows written are the working list's.
     nFirst = std::max(0, std::min(nFirst, nRows - 1));
 
@@ -262,37 +255,20 @@ void TConfigCol::MoveColumn(bool bUp) {
         return;
     }
     const int n = static_cast<int>(m_vecColumns.size());
-    const int s = grid->m_nCurRow - 1;
+    const int s = grid->CurrentRow() - 1;
     const int t = bUp ? s - 1 : s + 1;
     if (s < 0 || s >= n || t < 0 || t >= n) {
         return;
     }
     std::swap(m_vecColumns[static_cast<std::size_t>(s)], m_vecColumns[static_cast<std::size_t>(t)]);
-    grid->m_nCurRow = t + 1;
-    grid->m_selRows.assign(1, t + 1);
-    ScrollToCurrentRow();
+    grid->SelectRow(t + 1);
+    grid->BringRowIntoView(t + 1);
     InvalidateRect(grid->m_hWnd, nullptr, FALSE);
 }
 
-void TConfigCol::ScrollToCurrentRow() {
-    TGridCtrl* grid = Grid();
-    if (!grid->m_bVScroll || grid->m_nPageRows < 2) {
-        return;
-    }
-    // Screen rows 1 .. page - 1 show logical rows P + 1 .. P + page - 1.
-    const int nPos = GetScrollPos(grid->m_hWnd, SB_VERT);
-    const int nRow = grid->m_nCurRow;
-    if (nRow <= nPos) {
-        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - 1, TRUE);
-    } else if (nRow >= nPos + grid->m_nPageRows) {
-        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - grid->m_nPageRows + 1, TRUE);
-    }
-}
-
 void TConfigCol::DropInPlaceEdit() {
-    const TGridCtrl* grid = Grid();
-    if (grid && grid->m_pEditor && grid->m_pEditor->m_hWnd) {
-        ShowWindow(grid->m_pEditor->m_hWnd, SW_HIDE);
+    if (TGridCtrl* grid = Grid()) {
+        grid->CancelEdit();
     }
 }
 

@@ -68,7 +68,6 @@ void TCombox::EnsureList() {
     int x = 0, y = 0, nWidth = rc.right - rc.left, nHeight = kFirstListHeight;
     m_pList->SetPos(x, y, nWidth, nHeight);
     m_pList->SetItems(m_vecItems);
-    m_pList->m_nHot = -1;
 }
 
 void TCombox::OnMouseMove() {
