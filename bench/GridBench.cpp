@@ -25,8 +25,10 @@ public:
         Create(L"KestrovaBenchGridOwner", nullptr, WS_POPUP | WS_VISIBLE, 0);
         MoveWindow(m_hWnd, 0, 0, kWidth, kHeight, TRUE);
         m_grid.Create(m_hWnd);
-        m_grid.m_nCols = 3;
-        m_grid.m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
+        m_grid.SetColumnCount(3);
+        for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
+            m_grid.SetColumnWidth(col, width);
+        }
         m_grid.SetRowHeight(0);
         m_grid.SetRowCount(rows);
         MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);

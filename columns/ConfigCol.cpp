@@ -116,8 +116,8 @@ void TConfigCol::CreateControls() {
     m_pGridList->m_bGridEdge = true;
     m_pGridList->Create(m_hWnd);
     if (TGridCtrl* grid = Grid()) {
-        grid->m_nCols = kGridColumns;
-        grid->m_crBkgnd = kCellColour;
+        grid->SetColumnCount(kGridColumns);
+        grid->SetBackgroundColour(kCellColour);
         for (int col = 0; col < kGridColumns; ++col) {
             grid->SetColumnWidth(col, kColumnWidths[col]);
             grid->UpdateScrollBars();
@@ -129,7 +129,7 @@ void TConfigCol::CreateControls() {
 
     m_pColorCombo = std::make_unique<TCombox>();
     m_pColorCombo->Create(m_hWnd);
-    m_pColorCombo->m_vecItems = ChoiceRows(ColourChoices());
+    m_pColorCombo->SetItems(ChoiceRows(ColourChoices()));
     m_pColorCombo->SetCurSel(0);
 
     const struct {
@@ -196,7 +196,7 @@ void TConfigCol::FillGrid(int nFirst) {
     const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
 
     for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
-        for (int col = 0; col < grid->m_nCols; ++col) {
+        for (int col = 0; col < grid->ColumnCount(); ++col) {
             GridItem item = base;
             item.row = k;
             item.col = col;
@@ -326,7 +326,7 @@ void TConfigCol::OnColorChosen(WPARAM nIndex) {
 
 void TConfigCol::OnColumnResized(WPARAM nCol, LPARAM nWidth) {
     TGridCtrl* grid = Grid();
-    if (grid && nCol < static_cast<WPARAM>(grid->m_nCols) && nWidth > 0) {
+    if (grid && nCol < static_cast<WPARAM>(grid->ColumnCount()) && nWidth > 0) {
         grid->SetColumnWidth(static_cast<int>(nCol), static_cast<int>(nWidth));
         grid->UpdateScrollBars();
     }

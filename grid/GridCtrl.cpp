@@ -131,6 +131,18 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     }
 }
 
+void TGridCtrl::SetColumnCount(int nCols) {
+    m_nCols = nCols;
+}
+
+int TGridCtrl::ColumnCount() const {
+    return m_nCols;
+}
+
+void TGridCtrl::SetBackgroundColour(COLORREF crBkgnd) {
+    m_crBkgnd = crBkgnd;
+}
+
 void TGridCtrl::SetColumnWidth(int col, int width) {
     m_colWidths[col] = width;
 }
@@ -238,11 +250,8 @@ void TGridCtrl::SetEditorItems(const std::vector<std::wstring>& items) {
     if (!m_pEditor) {
         return;
     }
-    TCombox& editor = *m_pEditor;
-    editor.m_strText.clear();
-    editor.m_vecItems = ChoiceRows(items);
-    editor.EnsureList();
-    editor.m_pList->SetItems(editor.m_vecItems);
+    m_pEditor->SetItems(ChoiceRows(items));
+    m_pEditor->EnsureList();
 }
 
 void TGridCtrl::SetRowCount(int nRows) {

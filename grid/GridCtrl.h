@@ -68,7 +68,12 @@ public:
     // Fills rc with the background colour.
     virtual void DrawBackground(HDC hDC, const RECT& rc);
 
-    // For the owner.
+    // For the owner. The column count is set before the first fill; cells made for new screen
+    // rows take it.
+    void SetColumnCount(int nCols);
+    int ColumnCount() const;
+    // Behind and beside the cells.
+    void SetBackgroundColour(COLORREF crBkgnd);
     void SetColumnWidth(int col, int width);
     void SetRowHeight(int row); // always 22 pixels
     void UpdateScrollBars();
@@ -107,9 +112,7 @@ public:
     int RowHeight(int screenRow) const; // stored, else 25
     int ColumnWidth(int col) const;     // stored, else 100
 
-    COLORREF m_crBkgnd = kFaceColour;
     int m_nPageRows = 0;
-    int m_nCols = 0;
     bool m_bHScroll = false;
     bool m_bVScroll = false;
     int m_nMouseMode = kGridIdle;
@@ -162,9 +165,11 @@ private:
     // when it already shows.
     bool ScrollToShow(int logicalRow);
 
-    // Written only through the operations above, which keep the current row, the selection and
-    // the scroll bars agreeing with the row count.
+    // Written only through the owner's operations above: the current row and the selection
+    // follow the row count, the scroll bars follow both.
+    COLORREF m_crBkgnd = kFaceColour;
     int m_nRows = 0;
+    int m_nCols = 0;
     int m_nCurRow = -1;
     std::vector<int> m_selRows;
 

@@ -57,6 +57,14 @@ void TCombox::SetCurSel(int nIndex) {
     SetText(m_vecItems[static_cast<std::size_t>(nIndex)].name);
 }
 
+void TCombox::SetItems(const std::vector<ComboItem>& items) {
+    m_strText.clear();
+    m_vecItems = items;
+    if (m_pList) {
+        m_pList->SetItems(m_vecItems);
+    }
+}
+
 void TCombox::EnsureList() {
     if (m_pList) {
         return;

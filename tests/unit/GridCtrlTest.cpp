@@ -48,8 +48,10 @@ protected:
     void Fill() {
         grid = std::make_unique<TGridCtrl>();
         grid->Create(parent);
-        grid->m_nCols = 3;
-        grid->m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
+        grid->SetColumnCount(3);
+        for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
+            grid->SetColumnWidth(col, width);
+        }
         grid->SetRowHeight(0);
         grid->SetRowCount(40);
         MoveWindow(grid->m_hWnd, 0, 0, 400, 18 * 22, TRUE);
@@ -367,7 +369,11 @@ TEST_F(GridCtrl, ResourcesManyPaintsAndGridsLeaveNoHandleBehind) {
         for (int i = 0; i < count; ++i) {
             Fill();
             grid->SetCellType(0, 1, kGridCellHeader);
-            grid->m_nMouseMode = i % 2 ? kGridResizing : kGridIdle; // with the guide line
+            if (i % 2) { // a header column border held: with the guide line
+                Mouse(WM_MOUSEMOVE, POINT{40, 11});
+                Mouse(WM_LBUTTONDOWN, POINT{40, 11});
+                ASSERT_EQ(grid->m_nMouseMode, kGridResizing);
+            }
             for (int paint = 0; paint < 10; ++paint) {
                 Paint();
             }
