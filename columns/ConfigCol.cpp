@@ -112,8 +112,7 @@ LRESULT TConfigCol::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TConfigCol::CreateControls() {
-    m_pGridList = std::make_unique<TGridList>();
-    m_pGridList->m_bGridEdge = true;
+    m_pGridList = std::make_unique<TGridList>(TGridList::GridEdge::Shown);
     m_pGridList->Create(m_hWnd);
     if (TGridCtrl* grid = Grid()) {
         grid->SetColumnCount(kGridColumns);
