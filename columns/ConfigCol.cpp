@@ -240,12 +240,7 @@ void TConfigCol::Refresh() {
     if (!grid) {
         return;
     }
-    SCROLLINFO si = {};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
-    const bool bOnView = grid->m_bVScroll && si.nPos >= 0 && si.nPos <= si.nMax;
-    FillGrid(bOnView ? si.nPos : 0);
+    FillGrid(grid->ViewPosition());
 }
 
 void TConfigCol::MoveColumn(bool bUp) {

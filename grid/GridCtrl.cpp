@@ -298,6 +298,11 @@ void TGridCtrl::CancelEdit() {
     }
 }
 
+int TGridCtrl::ViewPosition() const {
+    const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_VERT);
+    return m_bVScroll && si.nPos >= 0 && si.nPos <= si.nMax ? si.nPos : 0;
+}
+
 int TGridCtrl::RowCount() const {
     return m_nRows;
 }

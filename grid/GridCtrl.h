@@ -96,6 +96,9 @@ public:
     void BringRowIntoView(int logicalRow);
     // Hides the in-place editor without committing what it shows.
     void CancelEdit();
+    // The owner's item on screen row 1: the vertical position while the view scrolls and the
+    // position lies in its range, else 0.
+    int ViewPosition() const;
     int RowCount() const;
     int CurrentRow() const;
     const std::vector<int>& SelectedRows() const;
