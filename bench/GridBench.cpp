@@ -25,10 +25,12 @@ public:
         Create(L"KestrovaBenchGridOwner", nullptr, WS_POPUP | WS_VISIBLE, 0);
         MoveWindow(m_hWnd, 0, 0, kWidth, kHeight, TRUE);
         m_grid.Create(m_hWnd);
-        m_grid.m_nCols = 3;
-        m_grid.m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
+        m_grid.SetColumnCount(3);
+        for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
+            m_grid.SetColumnWidth(col, width);
+        }
         m_grid.SetRowHeight(0);
-        m_grid.m_nRows = rows;
+        m_grid.SetRowCount(rows);
         MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);
         SetScrollPos(m_grid.m_hWnd, SB_VERT, first, TRUE);
         Fill(first);
@@ -50,7 +52,7 @@ public:
         GetObjectW(g_hTextFont.get(), sizeof(item.lfFont), &item.lfFont);
         item.mask = 0x3F1;
         item.nFormat = DT_VCENTER;
-        for (int k = 0, r = first; r < m_grid.m_nRows && k < m_grid.m_nPageRows; ++k, ++r) {
+        for (int k = 0, r = first; r < m_grid.RowCount() && k < m_grid.m_nPageRows; ++k, ++r) {
             const std::wstring texts[] = {L"", L"Column " + std::to_wstring(r), r % 2 ? L"Yes" : L"No"};
             const wchar_t* headers[] = {L"Show", L"Title", L"Show Color"};
             for (item.row = k, item.col = 0; item.col < 3; ++item.col) {
@@ -73,7 +75,9 @@ public:
     // back at the ends so that every step moves the view.
     void Step() {
         const int pos = GetScrollPos(m_grid.m_hWnd, SB_VERT);
-        m_nCode = pos == 0 ? SB_LINEDOWN : pos == m_grid.m_nRows - m_grid.m_nPageRows ? SB_LINEUP : m_nCode;
+        m_nCode = pos == 0                                        ? SB_LINEDOWN
+                  : pos == m_grid.RowCount() - m_grid.m_nPageRows ? SB_LINEUP
+                                                                  : m_nCode;
         SendMessageW(m_grid.m_hWnd, WM_VSCROLL, static_cast<WPARAM>(m_nCode), 0);
         UpdateWindow(m_grid.m_hWnd);
     }

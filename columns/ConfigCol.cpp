@@ -102,12 +102,11 @@ LRESULT TConfigCol::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TConfigCol::CreateControls() {
-    m_pGridList = std::make_unique<TGridList>();
-    m_pGridList->m_bGridEdge = true;
+    m_pGridList = std::make_unique<TGridList>(TGridList::GridEdge::Shown);
     m_pGridList->Create(m_hWnd);
     if (TGridCtrl* grid = Grid()) {
-        grid->m_nCols = kGridColumns;
-        grid->m_crBkgnd = kCellColour;
+        grid->SetColumnCount(kGridColumns);
+        grid->SetBackgroundColour(kCellColour);
         for (int col = 0; col < kGridColumns; ++col) {
             grid->SetColumnWidth(col, kColumnWidths[col]);
             grid->UpdateScrollBars();
@@ -119,7 +118,7 @@ void TConfigCol::CreateControls() {
 
     m_pColorCombo = std::make_unique<TCombox>();
     m_pColorCombo->Create(m_hWnd);
-    m_pColorCombo->m_vecItems = ChoiceRows(ColourChoices());
+    m_pColorCombo->SetItems(ChoiceRows(ColourChoices()));
     m_pColorCombo->SetCurSel(0);
 
     const struct {
@@ -172,14 +171,7 @@ void TConfigCol::FillGrid(int nFirst) {
         return;
     }
     const int nRows = static_cast<int>(m_vecColumns.size()) + 1;
-    if (grid->m_nRows != nRows) {
-        if (nRows <= grid->m_nCurRow) {
-            grid->m_nCurRow = -1;
-            grid->m_selRows.clear();
-        }
-        grid->m_nRows = nRows;
-        grid->UpdateScrollBars();
-    }
+    grid->SetRowCount(nRows);
     // Whatever the view reports, the rows written are the working list's.
     nFirst = std::max(0, std::min(nFirst, nRows - 1));
 
@@ -193,7 +185,7 @@ void TConfigCol::FillGrid(int nFirst) {
     const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
 
     for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
-        for (int col = 0; col < grid->m_nCols; ++col) {
+        for (int col = 0; col < grid->ColumnCount(); ++col) {
             GridItem item = base;
             item.row = k;
             item.col = col;
@@ -238,12 +230,7 @@ void TConfigCol::Refresh() {
     if (!grid) {
         return;
     }
-    SCROLLINFO si = {};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
-    const bool bOnView = grid->m_bVScroll && si.nPos >= 0 && si.nPos <= si.nMax;
-    FillGrid(bOnView ? si.nPos : 0);
+    FillGrid(grid->ViewPosition());
 }
 
 void TConfigCol::MoveColumn(bool bUp) {
@@ -252,37 +239,20 @@ void TConfigCol::MoveColumn(bool bUp) {
         return;
     }
     const int n = static_cast<int>(m_vecColumns.size());
-    const int s = grid->m_nCurRow - 1;
+    const int s = grid->CurrentRow() - 1;
     const int t = bUp ? s - 1 : s + 1;
     if (s < 0 || s >= n || t < 0 || t >= n) {
         return;
     }
     std::swap(m_vecColumns[static_cast<std::size_t>(s)], m_vecColumns[static_cast<std::size_t>(t)]);
-    grid->m_nCurRow = t + 1;
-    grid->m_selRows.assign(1, t + 1);
-    ScrollToCurrentRow();
+    grid->SelectRow(t + 1);
+    grid->BringRowIntoView(t + 1);
     InvalidateRect(grid->m_hWnd, nullptr, FALSE);
 }
 
-void TConfigCol::ScrollToCurrentRow() {
-    TGridCtrl* grid = Grid();
-    if (!grid->m_bVScroll || grid->m_nPageRows < 2) {
-        return;
-    }
-    // Screen rows 1 .. page - 1 show logical rows P + 1 .. P + page - 1.
-    const int nPos = GetScrollPos(grid->m_hWnd, SB_VERT);
-    const int nRow = grid->m_nCurRow;
-    if (nRow <= nPos) {
-        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - 1, TRUE);
-    } else if (nRow >= nPos + grid->m_nPageRows) {
-        SetScrollPos(grid->m_hWnd, SB_VERT, nRow - grid->m_nPageRows + 1, TRUE);
-    }
-}
-
 void TConfigCol::DropInPlaceEdit() {
-    const TGridCtrl* grid = Grid();
-    if (grid && grid->m_pEditor && grid->m_pEditor->m_hWnd) {
-        ShowWindow(grid->m_pEditor->m_hWnd, SW_HIDE);
+    if (TGridCtrl* grid = Grid()) {
+        grid->CancelEdit();
     }
 }
 
@@ -340,7 +310,7 @@ void TConfigCol::OnColorChosen(WPARAM nIndex) {
 
 void TConfigCol::OnColumnResized(WPARAM nCol, LPARAM nWidth) {
     TGridCtrl* grid = Grid();
-    if (grid && nCol < static_cast<WPARAM>(grid->m_nCols) && nWidth > 0) {
+    if (grid && nCol < static_cast<WPARAM>(grid->ColumnCount()) && nWidth > 0) {
         grid->SetColumnWidth(static_cast<int>(nCol), static_cast<int>(nWidth));
         grid->UpdateScrollBars();
     }

@@ -66,8 +66,6 @@ private:
     void OnColorChosen(WPARAM nIndex);
     void OnColumnResized(WPARAM nCol, LPARAM nWidth);
     void ApplyColumns();
-    // Keeps the selected row on view after a move.
-    void ScrollToCurrentRow();
     // A pending in-place edit is dropped when the dialog changes the rows, as a press
     // elsewhere in the grid drops it.
     void DropInPlaceEdit();

@@ -8,6 +8,8 @@ namespace {
 constexpr int kHiddenEdge = 2;
 } // namespace
 
+TGridList::TGridList(GridEdge edge) : m_bGridEdge(edge == GridEdge::Shown) {}
+
 TGridList::~TGridList() {
     // The grid's window goes with the list's, before the grid object does.
     DestroyOwnWindow();

@@ -8,7 +8,10 @@
 // and the grid's notifications passed on unchanged to the list's own parent.
 class TGridList : public TIxFrm {
 public:
-    TGridList() = default;
+    // Shown: the grid covers exactly the client area; Hidden: its top and left edges lie 2
+    // pixels outside it.
+    enum class GridEdge { Hidden, Shown };
+    explicit TGridList(GridEdge edge = GridEdge::Hidden);
     ~TGridList() override;
 
     // Creates the child window (class "GridList"); its creation makes the grid.
@@ -17,13 +20,13 @@ public:
 
     // Made with the window, freed with the list, after the window that holds the grid's is gone.
     std::unique_ptr<TGridCtrl> m_pGrid;
-    // true: the grid covers exactly the client area; false: its top and left edges lie 2
-    // pixels outside it.
-    bool m_bGridEdge = false;
 
 private:
     void OnCreate();
     void OnSize();
     void OnPaint();
     void PassToParent(UINT uMsg, WPARAM wParam, LPARAM lParam) const;
+
+    // true: GridEdge::Shown.
+    bool m_bGridEdge = false;
 };

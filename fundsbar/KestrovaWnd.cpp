@@ -327,7 +327,6 @@ void TKestrovaWnd::OnColumnsChanged() {
 
 void TKestrovaWnd::OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows) {
     list.SetItems(rows);
-    list.m_nHot = -1;
     // A double click on the bar opens its column dialog, even on the cell of an open list.
     list.DropDown(m_hWnd, rcCell, rcCell.right - rcCell.left, kListHeight, 0,
                   TComboxList::AnchorDoubleClick::PassedOn);

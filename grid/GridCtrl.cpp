@@ -131,6 +131,18 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     }
 }
 
+void TGridCtrl::SetColumnCount(int nCols) {
+    m_nCols = nCols;
+}
+
+int TGridCtrl::ColumnCount() const {
+    return m_nCols;
+}
+
+void TGridCtrl::SetBackgroundColour(COLORREF crBkgnd) {
+    m_crBkgnd = crBkgnd;
+}
+
 void TGridCtrl::SetColumnWidth(int col, int width) {
     m_colWidths[col] = width;
 }
@@ -238,12 +250,69 @@ void TGridCtrl::SetEditorItems(const std::vector<std::wstring>& items) {
     if (!m_pEditor) {
         return;
     }
-    TCombox& editor = *m_pEditor;
-    editor.m_strText.clear();
-    editor.m_vecItems = ChoiceRows(items);
-    editor.EnsureList();
-    editor.m_pList->SetItems(editor.m_vecItems);
-    editor.m_pList->m_nHot = -1;
+    m_pEditor->SetItems(ChoiceRows(items));
+    m_pEditor->EnsureList();
+}
+
+void TGridCtrl::SetRowCount(int nRows) {
+    if (m_nRows == nRows) {
+        return;
+    }
+    if (nRows <= m_nCurRow) {
+        m_nCurRow = -1;
+        m_selRows.clear();
+    }
+    m_nRows = nRows;
+    UpdateScrollBars();
+}
+
+void TGridCtrl::SelectRow(int logicalRow) {
+    m_selRows.clear();
+    m_nCurRow = logicalRow;
+    m_selRows.push_back(logicalRow);
+}
+
+void TGridCtrl::BringRowIntoView(int logicalRow) {
+    // Without a scrolling view every row shows already; a page of the header alone shows none.
+    if (m_bVScroll && m_nPageRows >= 2) {
+        ScrollToShow(logicalRow);
+    }
+}
+
+bool TGridCtrl::ScrollToShow(int logicalRow) {
+    // Screen rows 1 .. page - 1 show logical rows P + 1 .. P + page - 1.
+    const int pos = VScrollPos();
+    if (logicalRow <= pos) {
+        SetScrollPos(m_hWnd, SB_VERT, logicalRow - 1, TRUE);
+    } else if (logicalRow >= pos + m_nPageRows) {
+        SetScrollPos(m_hWnd, SB_VERT, logicalRow - m_nPageRows + 1, TRUE);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TGridCtrl::CancelEdit() {
+    if (m_pEditor && m_pEditor->m_hWnd) {
+        ShowWindow(m_pEditor->m_hWnd, SW_HIDE);
+    }
+}
+
+int TGridCtrl::ViewPosition() const {
+    const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_VERT);
+    return m_bVScroll && si.nPos >= 0 && si.nPos <= si.nMax ? si.nPos : 0;
+}
+
+int TGridCtrl::RowCount() const {
+    return m_nRows;
+}
+
+int TGridCtrl::CurrentRow() const {
+    return m_nCurRow;
+}
+
+const std::vector<int>& TGridCtrl::SelectedRows() const {
+    return m_selRows;
 }
 
 void TGridCtrl::EnsureCells() {
@@ -555,12 +624,6 @@ void TGridCtrl::PositionEditor(const GridCellId& cell, TCombox* editor) {
     }
 }
 
-void TGridCtrl::SelectOnly(int logicalRow) {
-    m_selRows.clear();
-    m_nCurRow = logicalRow;
-    m_selRows.push_back(logicalRow);
-}
-
 void TGridCtrl::OnSetCursor() {
     switch (m_nMouseMode) {
     case kGridResizing:
@@ -605,10 +668,8 @@ void TGridCtrl::OnMouseMove() {
 }
 
 void TGridCtrl::OnLButtonDown() {
-    if (m_pEditor) {
-        // A pending edit is dropped, not committed.
-        ShowWindow(m_pEditor->m_hWnd, SW_HIDE);
-    }
+    // A pending edit is dropped, not committed.
+    CancelEdit();
     if (m_nMouseMode == kGridOverBorder) {
         m_nMouseMode = kGridResizing;
         SetCursorShape(IDC_SIZEWE);
@@ -636,7 +697,7 @@ void TGridCtrl::OnLButtonUp() {
         }
         m_selRows.clear();
         if (hit.row != 0) {
-            SelectOnly(hit.row);
+            SelectRow(hit.row);
         }
         GridClickInfo info = {0, hit.row, hit.col};
         SendMessageW(hParent, TCM_CELLCLICK, 0, reinterpret_cast<LPARAM>(&info));
@@ -678,7 +739,7 @@ void TGridCtrl::OnRButtonDown() {
     const GridCellId hit = HitTest(CursorPoint());
     GridClickInfo info = {1, hit.row, hit.col};
     if (std::find(m_selRows.begin(), m_selRows.end(), hit.row) == m_selRows.end()) {
-        SelectOnly(hit.row);
+        SelectRow(hit.row);
     }
     InvalidateRect(m_hWnd, nullptr, TRUE);
     SendMessageW(GetParent(m_hWnd), TCM_CELLCLICK, 0, reinterpret_cast<LPARAM>(&info));
@@ -718,17 +779,11 @@ void TGridCtrl::OnKeyDown(WPARAM wParam) {
         m_nCurRow = m_nRows - 1;
     }
     m_selRows.push_back(m_nCurRow);
-
-    const int pos = VScrollPos();
-    if (m_nCurRow <= pos) {
-        SetScrollPos(m_hWnd, SB_VERT, m_nCurRow - 1, TRUE);
-    } else if (m_nCurRow <= pos + m_nPageRows - 1) {
-        InvalidateRect(m_hWnd, nullptr, FALSE);
-        return;
+    if (ScrollToShow(m_nCurRow)) {
+        NotifyVisibleRange();
     } else {
-        SetScrollPos(m_hWnd, SB_VERT, m_nCurRow - m_nPageRows + 1, TRUE);
+        InvalidateRect(m_hWnd, nullptr, FALSE);
     }
-    NotifyVisibleRange();
 }
 
 void TGridCtrl::EndEdit() {

@@ -68,7 +68,12 @@ public:
     // Fills rc with the background colour.
     virtual void DrawBackground(HDC hDC, const RECT& rc);
 
-    // For the owner.
+    // For the owner. The column count is set before the first fill; cells made for new screen
+    // rows take it.
+    void SetColumnCount(int nCols);
+    int ColumnCount() const;
+    // Behind and beside the cells.
+    void SetBackgroundColour(COLORREF crBkgnd);
     void SetColumnWidth(int col, int width);
     void SetRowHeight(int row); // always 22 pixels
     void UpdateScrollBars();
@@ -80,6 +85,23 @@ public:
     void SetCellType(int row, int col, int kind);
     void SetItem(const GridItem* item);
     void SetEditorItems(const std::vector<std::wstring>& items);
+    // Logical rows, header included: the owner's item count plus one. A current row the new
+    // count leaves out goes, with the selection; the scroll bars follow the count.
+    void SetRowCount(int nRows);
+    // The current row and the only selected one; the caller repaints.
+    void SelectRow(int logicalRow);
+    // Scrolls the least that shows a logical data row below the header: it becomes the first
+    // data row on screen from above, the last from below. The parent is not told; it refills
+    // the rows itself. Nothing when the view does not scroll or has no room for a data row.
+    void BringRowIntoView(int logicalRow);
+    // Hides the in-place editor without committing what it shows.
+    void CancelEdit();
+    // The owner's item on screen row 1: the vertical position while the view scrolls and the
+    // position lies in its range, else 0.
+    int ViewPosition() const;
+    int RowCount() const;
+    int CurrentRow() const;
+    const std::vector<int>& SelectedRows() const;
 
     // Geometry: bands open at the top and left, closed at the bottom and right.
     int GetTotalWidth() const;
@@ -93,10 +115,7 @@ public:
     int RowHeight(int screenRow) const; // stored, else 25
     int ColumnWidth(int col) const;     // stored, else 100
 
-    COLORREF m_crBkgnd = kFaceColour;
     int m_nPageRows = 0;
-    int m_nRows = 0;
-    int m_nCols = 0;
     bool m_bHScroll = false;
     bool m_bVScroll = false;
     int m_nMouseMode = kGridIdle;
@@ -109,8 +128,6 @@ public:
     GridCellId m_hoverCell = {-1, -1};
     GridCellId m_resizeCell = {-1, -1};
     GridCellId m_pressedCell = {-1, -1};
-    int m_nCurRow = -1;
-    std::vector<int> m_selRows;
     std::unique_ptr<TCombox> m_pEditor;
     GridCellId m_editCell = {-1, -1};
 
@@ -147,7 +164,17 @@ private:
     int ScreenRowOf(int logicalRow) const;
     // The cell a HitTest result names, or null.
     TGridCellBase* CellAt(const GridCellId& hit) const;
-    void SelectOnly(int logicalRow);
+    // Sets the vertical position that shows the logical row when it is off the view; false
+    // when it already shows.
+    bool ScrollToShow(int logicalRow);
+
+    // Written only through the owner's operations above: the current row and the selection
+    // follow the row count, the scroll bars follow both.
+    COLORREF m_crBkgnd = kFaceColour;
+    int m_nRows = 0;
+    int m_nCols = 0;
+    int m_nCurRow = -1;
+    std::vector<int> m_selRows;
 
     // Counts UpdateScrollBars runs: showing or hiding a bar resizes the client area, and the
     // WM_SIZE it sends runs a newer update that an older one must not overwrite.

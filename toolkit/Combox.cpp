@@ -57,6 +57,14 @@ void TCombox::SetCurSel(int nIndex) {
     SetText(m_vecItems[static_cast<std::size_t>(nIndex)].name);
 }
 
+void TCombox::SetItems(const std::vector<ComboItem>& items) {
+    m_strText.clear();
+    m_vecItems = items;
+    if (m_pList) {
+        m_pList->SetItems(m_vecItems);
+    }
+}
+
 void TCombox::EnsureList() {
     if (m_pList) {
         return;
@@ -68,7 +76,6 @@ void TCombox::EnsureList() {
     int x = 0, y = 0, nWidth = rc.right - rc.left, nHeight = kFirstListHeight;
     m_pList->SetPos(x, y, nWidth, nHeight);
     m_pList->SetItems(m_vecItems);
-    m_pList->m_nHot = -1;
 }
 
 void TCombox::OnMouseMove() {

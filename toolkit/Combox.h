@@ -27,6 +27,9 @@ public:
     const wchar_t* GetText() const { return m_strText.c_str(); }
     // Chooses a row without telling the parent; an index outside the rows changes nothing.
     void SetCurSel(int nIndex);
+    // New rows to choose from, passed on to the list once it exists; the text, which came
+    // from the old rows, is emptied.
+    void SetItems(const std::vector<ComboItem>& items);
     // Creates the list on first use, sized to the combo's width and filled with its rows.
     void EnsureList();
 

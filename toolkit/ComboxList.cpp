@@ -179,6 +179,7 @@ bool TComboxList::CreateList(HWND hOwner, int nMode) {
 
 void TComboxList::SetItems(const std::vector<ComboItem>& items) {
     m_vecItems = items;
+    m_nHot = -1;
     if (m_hWnd) {
         UpdateScrollBar();
     }

@@ -50,7 +50,8 @@ public:
     void CloseUp();
     bool IsDroppedDown() const;
 
-    // Copies the rows; the scroll range follows them at once, even when the size does not.
+    // Copies the rows and forgets the hot row, which named one of the old rows; the scroll
+    // range follows them at once, even when the size does not.
     void SetItems(const std::vector<ComboItem>& items);
     // Height of a row: the font's LOGFONT height plus m_nRowExtra; 0 without a window.
     int RowHeight() const;
@@ -63,7 +64,6 @@ public:
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
 
-    int m_nHot = -1;
     int m_nMargin = 10;
     int m_nMode = 0;
     bool m_bHasScroll = false;
@@ -111,6 +111,8 @@ private:
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
+    // Visible row under the mouse (counted from the first visible row), -1 for none.
+    int m_nHot = -1;
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};

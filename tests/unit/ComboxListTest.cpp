@@ -75,8 +75,9 @@ protected:
         SetWindowPos(bar->m_hWnd, nullptr, 0, 250, 900, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
         combo.Create(terminal);
         SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, combo.m_nHeight, SWP_NOZORDER);
-        combo.m_vecItems.assign(2, ComboItem{L"Yes", {}, 0, 0, true});
-        lstrcpynW(combo.m_vecItems[1].name, L"No, not even once", 40);
+        std::vector<ComboItem> rows(2, ComboItem{L"Yes", {}, 0, 0, true});
+        lstrcpynW(rows[1].name, L"No, not even once", 40);
+        combo.SetItems(rows);
         SetForegroundWindow(terminal);
         SetFocus(terminal);
         testing_support::PumpMessages();

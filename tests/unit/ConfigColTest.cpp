@@ -61,7 +61,7 @@ protected:
         RedrawWindow(grid.m_hWnd, nullptr, nullptr, RDW_UPDATENOW);
         Canvas canvas(290, 450);
         CaptureWindow(grid.m_hWnd, canvas);
-        const int top = Top(grid), rows = std::min(grid.m_nPageRows, grid.m_nRows - top);
+        const int top = Top(grid), rows = std::min(grid.m_nPageRows, grid.RowCount() - top);
         for (int k = 1; k < rows; ++k) {
             SCOPED_TRACE("top " + std::to_string(top) + ", screen row " + std::to_string(k));
             const ColumnSetting& record = DialogOf(hDialog).m_vecColumns[top + k - 1];
@@ -141,7 +141,7 @@ TEST_F(ConfigDialog, OpensCentredWithItsControlsInPlaceAndNoWayOfCancellingSaves
             const RECT place = i ? RECT{310, tops[i], 370, tops[i] + 20} : RECT{10, 40, 300, 490};
             EXPECT_TRUE(EqualRect(&rc, &place)) << i;
         }
-        EXPECT_EQ(GridOf(hDialog).m_nRows, 34); // neither "Account No." nor the ignored 5 and 30
+        EXPECT_EQ(GridOf(hDialog).RowCount(), 34); // neither "Account No." nor the ignored 5 and 30
         ExpectRowsTrueToTheWorkingList(hDialog);
         ClickAt(hDialog, kHideAll);
         PostMessageW(bar->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0); // for whichever window it is meant
@@ -188,7 +188,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                          TGridCtrl& grid = GridOf(hDialog);
                          ClickAt(grid.m_hWnd, Cell(1, 1));
                          ClickAt(hDialog, kMoveUp); // the first row cannot go up
-                         EXPECT_EQ(grid.m_nCurRow, 1);
+                         EXPECT_EQ(grid.CurrentRow(), 1);
                          ClickAt(grid.m_hWnd, Cell(4, 1)); // "Account Value" past the ignored 5
                          ClickAt(hDialog, kMoveDown);
                          ClickAt(hDialog, kMoveDown);      // the selection moved with it
@@ -206,7 +206,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                          // The last row cannot go down, and stays selected; it goes back to "No".
                          ClickAt(grid.m_hWnd, Cell(33 - Top(grid), 1));
                          ClickAt(hDialog, kMoveDown);
-                         EXPECT_EQ(grid.m_selRows, std::vector<int>{33});
+                         EXPECT_EQ(grid.SelectedRows(), std::vector<int>{33});
                          ChooseColour(hDialog, 33 - Top(grid), 1);
                      },
                      [&](HWND hDialog) {
@@ -314,7 +314,7 @@ TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOn
                  ClickAt(screen(hDialog, kMoveUp));
                  const ColumnSetting& moved = DialogOf(hDialog).m_vecColumns[1];
                  EXPECT_TRUE(moved.nColId == 3 && moved.bColor) << moved.nColId;
-                 EXPECT_EQ(grid.m_selRows, std::vector<int>{2});
+                 EXPECT_EQ(grid.SelectedRows(), std::vector<int>{2});
              },
              [&](HWND hDialog) {
                  focused = RecordingWindow::Create(hDialog, WS_CHILD | WS_VISIBLE, RECT{310, 300, 370, 320});

@@ -98,8 +98,9 @@ TEST_F(FlatControls, ComboPassesOnEveryRowItsListReports) {
     const HWND parent = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{100, 100, 500, 400});
     TCombox combo;
     combo.Create(parent);
-    combo.m_vecItems.resize(2);
-    lstrcpynW(combo.m_vecItems[1].name, L"No", 40);
+    std::vector<ComboItem> rows(2);
+    lstrcpynW(rows[1].name, L"No", 40);
+    combo.SetItems(rows);
     combo.SetCurSel(2); // beyond the rows: nothing
     EXPECT_EQ(combo.m_nCurSel, -1);
     for (const LPARAM row : {1, 5}) { // as the list reports a pick

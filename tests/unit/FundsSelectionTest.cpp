@@ -51,8 +51,9 @@ protected:
     // Chooses the row of that name in one of the bar's lists, as a click on the row does.
     static void Pick(TKestrovaWnd& bar, bool account, const wchar_t* name) {
         TComboxList& list = account ? *bar.m_pAccountList : *bar.m_pCurrencyList;
-        list.m_vecItems.assign(1, ComboItem{});
-        lstrcpynW(list.m_vecItems[0].name, name, 40);
+        std::vector<ComboItem> rows(1);
+        lstrcpynW(rows[0].name, name, 40);
+        list.SetItems(rows);
         SendMessageW(bar.m_hWnd, TCM_SELCHANGED, reinterpret_cast<WPARAM>(list.m_hWnd), 0);
     }
     // Delivers the bars' notices waiting in the queue, and nothing else: no paint.

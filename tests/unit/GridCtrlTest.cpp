@@ -48,10 +48,12 @@ protected:
     void Fill() {
         grid = std::make_unique<TGridCtrl>();
         grid->Create(parent);
-        grid->m_nCols = 3;
-        grid->m_colWidths = {{0, 40}, {1, 160}, {2, 75}};
+        grid->SetColumnCount(3);
+        for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
+            grid->SetColumnWidth(col, width);
+        }
         grid->SetRowHeight(0);
-        grid->m_nRows = 40;
+        grid->SetRowCount(40);
         MoveWindow(grid->m_hWnd, 0, 0, 400, 18 * 22, TRUE);
         for (int row = 1; row < grid->m_nPageRows; ++row) {
             grid->SetRowHeight(row);
@@ -172,8 +174,10 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     EXPECT_EQ(si.nPage, 18u);
     // A missing cell ends its row; the header is never painted selected.
     grid->SetCell(3, 1, nullptr);
-    grid->m_selRows = {0, 2};
     const auto rowY = [](int screenRow) { return 1 + screenRow * 22 + 11; };
+    grid->SelectRow(0); // as a right click on the header does
+    EXPECT_EQ(Paint().Pixel(100, rowY(0)), RGB(243, 243, 243));
+    grid->SelectRow(2);
     const struct {
         int x, row;
         COLORREF colour;
@@ -287,8 +291,8 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
             step.action == kRight ? Mouse(WM_RBUTTONDOWN, step.pt) : DoubleClick(step.pt);
         }
         EXPECT_EQ(Told(), step.told);
-        EXPECT_EQ(grid->m_nCurRow, step.curRow);
-        EXPECT_EQ(grid->m_selRows, step.sel);
+        EXPECT_EQ(grid->CurrentRow(), step.curRow);
+        EXPECT_EQ(grid->SelectedRows(), step.sel);
         EXPECT_EQ(grid->m_nMouseMode, kGridIdle);
     }
     EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 70}, {1, 190}, {2, 1}}));
@@ -299,7 +303,7 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
         Mouse(WM_LBUTTONUP, pt);
     }
     EXPECT_EQ(Told(), Notices{});
-    EXPECT_EQ(grid->m_selRows, std::vector<int>{39});
+    EXPECT_EQ(grid->SelectedRows(), std::vector<int>{39});
 
     // A resize let go outside the window goes on, its guide following the pointer, until the
     // next click inside.
@@ -365,7 +369,11 @@ TEST_F(GridCtrl, ResourcesManyPaintsAndGridsLeaveNoHandleBehind) {
         for (int i = 0; i < count; ++i) {
             Fill();
             grid->SetCellType(0, 1, kGridCellHeader);
-            grid->m_nMouseMode = i % 2 ? kGridResizing : kGridIdle; // with the guide line
+            if (i % 2) { // a header column border held: with the guide line
+                Mouse(WM_MOUSEMOVE, POINT{40, 11});
+                Mouse(WM_LBUTTONDOWN, POINT{40, 11});
+                ASSERT_EQ(grid->m_nMouseMode, kGridResizing);
+            }
             for (int paint = 0; paint < 10; ++paint) {
                 Paint();
             }
