@@ -9,6 +9,7 @@
 #include "base/TextCodec.h"
 #include "toolkit/ToolkitMessages.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <tuple>
@@ -95,7 +96,6 @@ TEST_F(FundsSelectionRules, TheSameChoiceAgainKeepsTheRecordAndTheCurrency) {
     EXPECT_EQ(selection.m_strCurrency, "CNY");
     EXPECT_EQ(selection.m_pFunds, cny1);
     selection.ChooseCurrency("CNY");
-    EXPECT_FALSE(selection.m_bPreferBase);
     EXPECT_EQ(selection.m_pFunds, cny1);
 }
 
@@ -331,9 +331,7 @@ TEST_F(BarResources, PaintsAndBarsLeaveNoGdiOrUserObjectAndClosedBarsLeaveTheLis
                   testing_support::OnceToEach(handles, FBM_FUNDSCHANGED, LPARAM(base1)));
         TearDown();
         EXPECT_TRUE(g_vecWnds.empty() && g_vecWndHandles.Empty());
-        for (HWND hWnd : handles) {
-            EXPECT_FALSE(IsWindow(hWnd));
-        }
+        EXPECT_TRUE(std::none_of(handles.begin(), handles.end(), IsWindow));
         SetUp();
         bar = OpenBar(600, 50);
     };
