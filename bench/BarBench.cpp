@@ -117,12 +117,6 @@ double PerNotice(int records, bool bRepaints, bool bShownByAll = false) {
     });
 }
 
-void DeliverFundsNotices() {
-    for (MSG msg; PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_FUNDSCHANGED, PM_REMOVE);) {
-        DispatchMessageW(&msg);
-    }
-}
-
 // Windows that take the bars' notices and do nothing with them.
 LRESULT CALLBACK IdleWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     return uMsg == FBM_FUNDSCHANGED ? 0 : DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -171,7 +165,9 @@ double NoticeCost(EightBarsAndIdle& plugin, bool bars, void* (*record)(Loaded&, 
                 }
             }
         }
-        DeliverFundsNotices();
+        for (MSG msg; PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_FUNDSCHANGED, PM_REMOVE);) {
+            DispatchMessageW(&msg);
+        }
     });
 }
 
