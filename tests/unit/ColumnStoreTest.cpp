@@ -52,19 +52,18 @@ private:
     static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
         constexpr DWORD kNarrow = 0x40010006, kWide = 0x4001000A; // DBG_PRINTEXCEPTION_(WIDE_)C
         const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-        std::string line;
-        if (record.ExceptionCode == kWide && record.NumberParameters >= 2) {
-            const auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+        const bool wide = record.ExceptionCode == kWide;
+        if ((wide || record.ExceptionCode == kNarrow) && record.NumberParameters >= 2) {
+            const ULONG_PTR text = record.ExceptionInformation[1];
             char narrow[2048] = {};
-            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
-            line = narrow;
-        } else if (record.ExceptionCode == kNarrow && record.NumberParameters >= 2) {
-            line = reinterpret_cast<const char*>(record.ExceptionInformation[1]);
-        } else {
-            return EXCEPTION_CONTINUE_SEARCH;
-        }
-        if (record.ExceptionCode == kWide || lines.empty() || lines.back() != line) {
-            lines.push_back(line);
+            if (wide) {
+                WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, narrow,
+                                    sizeof(narrow) - 1, nullptr, nullptr);
+            }
+            const std::string line = wide ? narrow : reinterpret_cast<const char*>(text);
+            if (wide || lines.empty() || lines.back() != line) {
+                lines.push_back(line);
+            }
         }
         return EXCEPTION_CONTINUE_SEARCH;
     }

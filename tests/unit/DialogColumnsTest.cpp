@@ -32,18 +32,14 @@ std::string Ids(const std::vector<ColumnSetting>& columns) {
     return text;
 }
 
-std::string Places(const std::vector<PlacedColumn>& ignored) {
-    std::string text;
-    for (const auto& [nPlace, column] : ignored) {
-        text += (text.empty() ? "" : " ") + std::to_string(column.nColId) + "@" + std::to_string(nPlace);
+// "account 0 width 55; offered 1 2; ignored 7@2 5@4": the ignored ones with their places.
+std::string Described(const DialogColumns& parts) {
+    std::string text = "account " + std::to_string(parts.account.nColId) + " width " +
+                       std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored";
+    for (const auto& [nPlace, column] : parts.ignored) {
+        text += " " + std::to_string(column.nColId) + "@" + std::to_string(nPlace);
     }
     return text;
-}
-
-std::string Described(const DialogColumns& parts) {
-    return "account " + std::to_string(parts.account.nColId) + " width " +
-           std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored " +
-           Places(parts.ignored);
 }
 
 } // namespace

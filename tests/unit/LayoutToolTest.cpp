@@ -23,9 +23,7 @@ ToolRun RunTool(const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ToolRun run;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        return run;
-    }
+    EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
