@@ -232,8 +232,7 @@ TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds
 TEST_F(FundsSelectionOnBars, AFundsNoticeRepaintsOnlyTheBarsOfItsAccount) {
     void* emptyA = host.store.MakeFunds("1001", "USD");
     void *base3 = Record("1003", "Base"), *hkd2 = Record("1002", "HKD");
-    TKestrovaWnd* first = OpenBar();
-    TKestrovaWnd* second = OpenBar();
+    TKestrovaWnd *first = OpenBar(), *second = OpenBar();
     ASSERT_TRUE(first && second);
     Pick(*second, true, L"1002");
     // Which bars have something to paint after each notice: first shows 1001, second 1002.
@@ -255,8 +254,7 @@ TEST_F(FundsSelectionOnBars, AFundsNoticeRepaintsOnlyTheBarsOfItsAccount) {
 }
 
 TEST_F(FundsSelectionOnBars, AccountsReadAgainRepaintEveryBar) {
-    TKestrovaWnd* first = OpenBar();
-    TKestrovaWnd* second = OpenBar();
+    TKestrovaWnd *first = OpenBar(), *second = OpenBar();
     ASSERT_TRUE(first && second);
     Pick(*second, true, L"1002");
     testing_support::PumpMessages();
@@ -268,8 +266,7 @@ TEST_F(FundsSelectionOnBars, AccountsReadAgainRepaintEveryBar) {
 
 TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurrencyAndAnEmptyOneNone) {
     host.funds.push_back(Record("1003", "Base"));
-    TKestrovaWnd* first = OpenBar();
-    TKestrovaWnd* second = OpenBar();
+    TKestrovaWnd *first = OpenBar(), *second = OpenBar();
     ASSERT_TRUE(first && second);
     Pick(*second, true, L"1002");
     Pick(*first, false, L"CNY");
