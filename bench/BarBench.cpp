@@ -15,13 +15,18 @@
 
 namespace {
 
+double Now() {
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // Microseconds per call of f(i), over calls i = 0 to n - 1.
 template <typename F> double PerCall(int n, F f) {
-    const auto start = std::chrono::steady_clock::now();
+    const double start = Now();
     for (int i = 0; i < n; ++i) {
         f(i);
     }
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / n;
+    return (Now() - start) / n;
 }
 
 // Prints the medians of two figures measured in turn round after round, so that a machine
@@ -79,18 +84,26 @@ struct Loaded {
     host::TestHost host;
 };
 
+// Eight bars opened through the host, bar i on account i or all on account 0; stacked on
+// screen, or where the host leaves them.
+std::vector<HWND> OpenEightBars(Loaded& plugin, bool bStacked = false, bool bSameAccount = false) {
+    std::vector<HWND> bars;
+    for (int i = 0; i < 8; ++i) {
+        g_strUserNo.Set(std::to_string(100000 + (bSameAccount ? 0 : i)));
+        bars.push_back(plugin.host.OpenWindow());
+        SendMessageW(bStacked ? Place(bars.back(), i * 50, 1200) : bars.back(), FBM_USERNOUPDATE, 0, 0);
+    }
+    testing_support::PumpMessages();
+    return bars;
+}
+
 // Microseconds per funds notice to eight bars. With repaints, the bars are stacked on screen,
 // each on an account of its own or all on the notified account, and each notice, about a
 // record whose figures just moved, is handled to the end with every repaint it causes.
 // Without, each is about any listed record and the notices alone are handled.
 double PerNotice(int records, bool bRepaints, bool bShownByAll = false) {
     Loaded plugin(records);
-    for (int i = 0; i < 8; ++i) {
-        g_strUserNo.Set(std::to_string(100000 + (bShownByAll ? 0 : i)));
-        const HWND hBar = plugin.host.OpenWindow();
-        SendMessageW(bRepaints ? Place(hBar, i * 50, 1200) : hBar, FBM_USERNOUPDATE, 0, 0);
-    }
-    testing_support::PumpMessages();
+    OpenEightBars(plugin, bRepaints, bShownByAll);
     const UINT uOnly = bRepaints ? 0 : FBM_FUNDSCHANGED;
     return PerCall(bRepaints ? 400 : 20000, [&](int i) {
         // With repaints, the base record of account 0, or of account 8, which no bar shows;
@@ -102,29 +115,6 @@ double PerNotice(int records, bool bRepaints, bool bShownByAll = false) {
             DispatchMessageW(&msg);
         }
     });
-}
-
-double Now() {
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// Eight bars opened through the host, bar i on account i.
-std::vector<HWND> OpenEightBars(Loaded& plugin) {
-    std::vector<HWND> bars;
-    for (int i = 0; i < 8; ++i) {
-        g_strUserNo.Set(std::to_string(100000 + i));
-        bars.push_back(plugin.host.OpenWindow());
-        SendMessageW(bars.back(), FBM_USERNOUPDATE, 0, 0);
-    }
-    testing_support::PumpMessages();
-    return bars;
-}
-
-void DeliverFundsNotices() {
-    for (MSG msg; PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_FUNDSCHANGED, PM_REMOVE);) {
-        DispatchMessageW(&msg);
-    }
 }
 
 // Windows that take the bars' notices and do nothing with them.
@@ -144,30 +134,40 @@ HWND CreatePlainWindow(const wchar_t* className, WNDPROC proc, DWORD exStyle, DW
                            rc.bottom - rc.top, hParent, nullptr, hInstance, nullptr);
 }
 
-std::vector<HWND> IdleWindows() {
-    std::vector<HWND> idle;
-    for (int i = 0; i < 8; ++i) {
-        idle.push_back(
-            CreatePlainWindow(L"KestrovaBenchIdle", &IdleWindowProc, 0, WS_POPUP, RECT{}, nullptr));
+// The plug-in with 64 records and eight bars, bar i on account i, beside eight idle windows.
+struct EightBarsAndIdle : Loaded {
+    EightBarsAndIdle() : Loaded(64) {
+        OpenEightBars(*this);
+        for (int i = 0; i < 8; ++i) {
+            idle.push_back(
+                CreatePlainWindow(L"KestrovaBenchIdle", &IdleWindowProc, 0, WS_POPUP, RECT{}, nullptr));
+        }
     }
-    return idle;
-}
+    ~EightBarsAndIdle() {
+        for (HWND hWnd : idle) {
+            DestroyWindow(hWnd);
+        }
+    }
+    std::vector<HWND> idle;
+};
 
 // Microseconds per notice of the record chosen for call i: to the eight bars through the
 // plug-in, or the same messages posted to the idle windows; handled to the end either way.
-double NoticeCost(Loaded& plugin, const std::vector<HWND>& idle, bool bars, void* (*record)(Loaded&, int)) {
+double NoticeCost(EightBarsAndIdle& plugin, bool bars, void* (*record)(Loaded&, int)) {
     return PerCall(1000, [&](int i) {
         void* funds = record(plugin, i);
         if (bars) {
             plugin.host.SpiFundsNotice(funds);
         } else {
-            for (HWND hWnd : idle) {
+            for (HWND hWnd : plugin.idle) {
                 if (IsWindow(hWnd)) {
                     PostMessageW(hWnd, FBM_FUNDSCHANGED, 0, reinterpret_cast<LPARAM>(funds));
                 }
             }
         }
-        DeliverFundsNotices();
+        for (MSG msg; PeekMessageW(&msg, nullptr, FBM_FUNDSCHANGED, FBM_FUNDSCHANGED, PM_REMOVE);) {
+            DispatchMessageW(&msg);
+        }
     });
 }
 
@@ -180,14 +180,12 @@ void* AnyRecord(Loaded& plugin, int i) {
 // messages posted to idle windows at the same time, which a machine busy with other work slows
 // alike.
 void ClosedBarsLeave() {
-    Loaded plugin(64);
-    OpenEightBars(plugin);
-    const std::vector<HWND> idle = IdleWindows();
+    EightBarsAndIdle plugin;
     const auto measure = [&] {
         std::vector<double> costs, ratios;
         for (int round = 0; round < 7; ++round) {
-            costs.push_back(NoticeCost(plugin, idle, true, &AnyRecord));
-            ratios.push_back(costs.back() / NoticeCost(plugin, idle, false, &AnyRecord));
+            costs.push_back(NoticeCost(plugin, true, &AnyRecord));
+            ratios.push_back(costs.back() / NoticeCost(plugin, false, &AnyRecord));
         }
         std::sort(costs.begin(), costs.end());
         std::sort(ratios.begin(), ratios.end());
@@ -209,28 +207,20 @@ void ClosedBarsLeave() {
                 "%.2f before, %.2f after, ratio %.2f\n",
                 before.first, churn, after.first, after.first / before.first, before.second, after.second,
                 after.second / before.second);
-    for (HWND hWnd : idle) {
-        DestroyWindow(hWnd);
-    }
 }
 
 // A notice about an account that no bar shows, against posting the same eight messages to eight
 // windows that do nothing and taking them from the queue: how close the fan-out and the bars'
 // handling come to the cost of the messages alone.
 void UnrelatedNotice() {
-    Loaded plugin(64);
-    OpenEightBars(plugin);
-    const std::vector<HWND> idle = IdleWindows();
+    EightBarsAndIdle plugin;
     PrintMedians("funds notice about an account no bar shows, to 8 bars: %.2f us; the same messages posted "
                  "to 8 idle windows: %.2f us; ratio %.2f\n",
                  9, [&](bool bars) {
                      // The base record of account 8.
-                     return NoticeCost(plugin, idle, bars,
+                     return NoticeCost(plugin, bars,
                                        [](Loaded& loaded, int) { return loaded.host.funds[32]; });
                  });
-    for (HWND hWnd : idle) {
-        DestroyWindow(hWnd);
-    }
 }
 
 // The windows the column dialog opens, watched from their creation: each one's paints are

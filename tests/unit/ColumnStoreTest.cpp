@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <tuple>
 
@@ -33,43 +34,36 @@ static std::string Loaded() {
 // would see: a wide text may be followed by its narrow form, which is kept once.
 class DebugOutput {
 public:
-    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &Catch)) { Lines().clear(); }
+    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &Catch)) { lines.clear(); }
     ~DebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
     DebugOutput(const DebugOutput&) = delete;
     DebugOutput& operator=(const DebugOutput&) = delete;
     // The plug-in's lines caught since the last call (this test's own failures go there too).
     std::vector<std::string> Take() {
-        std::vector<std::string> lines;
-        for (const std::string& line : Lines()) {
-            if (line.rfind("Kestrova: ", 0) == 0) {
-                lines.push_back(line);
-            }
-        }
-        Lines().clear();
-        return lines;
+        std::vector<std::string> told;
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(told),
+                     [](const std::string& line) { return line.rfind("Kestrova: ", 0) == 0; });
+        lines.clear();
+        return told;
     }
 
 private:
-    static std::vector<std::string>& Lines() {
-        static std::vector<std::string> lines;
-        return lines;
-    }
+    static inline std::vector<std::string> lines;
     static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
         constexpr DWORD kNarrow = 0x40010006, kWide = 0x4001000A; // DBG_PRINTEXCEPTION_(WIDE_)C
         const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-        std::string line;
-        if (record.ExceptionCode == kWide && record.NumberParameters >= 2) {
-            const auto* text = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+        const bool wide = record.ExceptionCode == kWide;
+        if ((wide || record.ExceptionCode == kNarrow) && record.NumberParameters >= 2) {
+            const ULONG_PTR text = record.ExceptionInformation[1];
             char narrow[2048] = {};
-            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
-            line = narrow;
-        } else if (record.ExceptionCode == kNarrow && record.NumberParameters >= 2) {
-            line = reinterpret_cast<const char*>(record.ExceptionInformation[1]);
-        } else {
-            return EXCEPTION_CONTINUE_SEARCH;
-        }
-        if (record.ExceptionCode == kWide || Lines().empty() || Lines().back() != line) {
-            Lines().push_back(line);
+            if (wide) {
+                WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, narrow,
+                                    sizeof(narrow) - 1, nullptr, nullptr);
+            }
+            const std::string line = wide ? narrow : reinterpret_cast<const char*>(text);
+            if (wide || lines.empty() || lines.back() != line) {
+                lines.push_back(line);
+            }
         }
         return EXCEPTION_CONTINUE_SEARCH;
     }
@@ -100,7 +94,7 @@ static std::string Bytes(const std::string& path) {
     return bytes.str();
 }
 
-// The names of the files in the config folder, but the layout and ignore files.
+// The names of the files in the config folder, but the layout and ignore files, sorted.
 static std::vector<std::string> OtherFiles() {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(kDir)) {
@@ -109,6 +103,7 @@ static std::vector<std::string> OtherFiles() {
             names.push_back(name);
         }
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -151,11 +146,11 @@ TEST_F(ColumnStore, IgnoredIdsAreAppendedAndTheFirstMisreadPieceIsToldOncePerLoa
         EXPECT_TRUE(LoadIgnoredColumns("Kestrova", ids)) << (value ? value : "no file");
         EXPECT_EQ(ids, expected) << (value ? value : "no file");
         EXPECT_EQ(Texts(CheckIgnoreFile("Kestrova", ignoreFile).problems), problems);
-        const std::vector<std::string> told = debugger.Take();
-        EXPECT_EQ(told, !value || problems.empty()
-                            ? std::vector<std::string>()
-                            : std::vector<std::string>{"Kestrova: " + ignoreFile + ": " + problems[0] +
-                                                       "; the ids read are ignored\n"});
+        EXPECT_EQ(debugger.Take(),
+                  !value || problems.empty()
+                      ? std::vector<std::string>()
+                      : std::vector<std::string>{"Kestrova: " + ignoreFile + ": " + problems[0] +
+                                                 "; the ids read are ignored\n"});
     }
 }
 
@@ -257,8 +252,9 @@ TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedPr
     const auto copyOf = [](DWORD processId) {
         return "Kestrova.Show.pub." + std::to_string(processId) + ".tmp";
     };
-    const std::vector<std::string> kept = {copyOf(running.dwProcessId), "Kestrova.Show.pub.x1.tmp",
-                                           "Kestrova.Show.pub.1.tmp.bak", "other.tmp"};
+    std::vector<std::string> kept = {copyOf(running.dwProcessId), "Kestrova.Show.pub.x1.tmp",
+                                     "Kestrova.Show.pub.1.tmp.bak", "other.tmp"};
+    std::sort(kept.begin(), kept.end());
     for (const auto& load : {std::function<void()>([] { Loaded(); }), std::function<void()>([] {
                                  SaveColumnSettings("Kestrova", SampleLayout(2));
                              })}) {
@@ -268,11 +264,7 @@ TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedPr
         Write(copyOf(ended.dwProcessId), LayoutIni(SampleLayout(3)));
         Write(copyOf(GetCurrentProcessId()), "");
         load();
-        std::vector<std::string> left = OtherFiles();
-        std::sort(left.begin(), left.end());
-        std::vector<std::string> expected = kept;
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(left, expected);
+        EXPECT_EQ(OtherFiles(), kept);
     }
     EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(2)));
     TerminateProcess(running.hProcess, 9);
@@ -287,7 +279,6 @@ TEST_F(ColumnStore, ASaveKilledAtAnyMomentLeavesOneWholeLayout) {
     // The layout writer beside this program saves layouts 1 and 2 in turn, signalling each
     // save, until it is killed a while after its first. A few rounds catch a save that writes
     // in place; `make soak` kills five hundred.
-    std::filesystem::create_directory(kDir);
     const std::string event = "KestrovaLayoutSaved" + std::to_string(GetCurrentProcessId());
     const HANDLE saved = CreateEventA(nullptr, FALSE, FALSE, event.c_str());
     for (int round = 0; round < 4; ++round) {

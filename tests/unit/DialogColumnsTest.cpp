@@ -32,24 +32,14 @@ std::string Ids(const std::vector<ColumnSetting>& columns) {
     return text;
 }
 
-std::string Places(const std::vector<PlacedColumn>& ignored) {
-    std::string text;
-    for (const auto& [nPlace, column] : ignored) {
-        text += (text.empty() ? "" : " ") + std::to_string(column.nColId) + "@" + std::to_string(nPlace);
+// "account 0 width 55; offered 1 2; ignored 7@2 5@4": the ignored ones with their places.
+std::string Described(const DialogColumns& parts) {
+    std::string text = "account " + std::to_string(parts.account.nColId) + " width " +
+                       std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored";
+    for (const auto& [nPlace, column] : parts.ignored) {
+        text += " " + std::to_string(column.nColId) + "@" + std::to_string(nPlace);
     }
     return text;
-}
-
-std::string Described(const DialogColumns& parts) {
-    return "account " + std::to_string(parts.account.nColId) + " width " +
-           std::to_string(parts.account.nWidth) + "; offered " + Ids(parts.offered) + "; ignored " +
-           Places(parts.ignored);
-}
-
-ColumnSetting AccountDefault() {
-    ColumnSetting account = {};
-    account.bShow = true;
-    return account;
 }
 
 } // namespace
@@ -58,12 +48,12 @@ TEST(DialogColumns, SplitSetsAccountAsideAndKeepsIgnoredWithTheirPlacesAfterIt) 
     std::vector<ColumnSetting> columns = Columns({1, 2, 0, -7, 3, -5, -6, 4});
     columns[2].nWidth = 55; // "Account No." with a width of its own
     // Places count the columns after "Account No.", wherever it stood.
-    EXPECT_EQ(Described(SplitForDialog(columns, AccountDefault())),
+    EXPECT_EQ(Described(SplitForDialog(columns, Columns({0})[0])),
               "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");
 }
 
 TEST(DialogColumns, SplitOfAListWithoutAccountKeepsTheDefault) {
-    ColumnSetting fallback = AccountDefault();
+    ColumnSetting fallback = Columns({0})[0];
     fallback.nWidth = 12;
     EXPECT_EQ(Described(SplitForDialog(Columns({1, -2, 3}), fallback)),
               "account 0 width 12; offered 1 3; ignored 2@1");
@@ -72,18 +62,18 @@ TEST(DialogColumns, SplitOfAListWithoutAccountKeepsTheDefault) {
 TEST(DialogColumns, MergeOfAnUntouchedSplitGivesTheListBack) {
     for (const auto& list :
          {Columns({0, 1, 2, 3}), Columns({0, -1, -2, 3, -4}), Columns({0, -1, -2}), Columns({0})}) {
-        EXPECT_EQ(Ids(MergeFromDialog(SplitForDialog(list, AccountDefault()))), Ids(list));
+        EXPECT_EQ(Ids(MergeFromDialog(SplitForDialog(list, Columns({0})[0]))), Ids(list));
     }
 }
 
 TEST(DialogColumns, MergePutsAccountFirstAndIgnoredBackAtTheirPlacesWhateverTheOfferedOrder) {
-    DialogColumns parts = SplitForDialog(Columns({1, -2, -3, 4, 5, 0, -6, 7}), AccountDefault());
+    DialogColumns parts = SplitForDialog(Columns({1, -2, -3, 4, 5, 0, -6, 7}), Columns({0})[0]);
     std::reverse(parts.offered.begin(), parts.offered.end());
     EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 7 !2 !3 5 4 !6 1");
 }
 
 TEST(DialogColumns, MergeOfAnIgnoredPlaceBeyondTheOfferedPutsItLast) {
     const DialogColumns parts = {
-        AccountDefault(), Columns({1}), {{5, Columns({-9})[0]}, {8, Columns({-4})[0]}}};
+        Columns({0})[0], Columns({1}), {{5, Columns({-9})[0]}, {8, Columns({-4})[0]}}};
     EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 1 !9 !4");
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,7 +66,7 @@ const std::vector<std::string> kArrowUp(kArrowDown.rbegin(), kArrowDown.rend());
 // pixels are given from the cell's top left.
 class Picture {
 public:
-    Picture(int width, int height, bool selected) : w(width), h(height), m_selected(selected) {
+    Picture(int width, int height, bool selected) : w(width), h(height), selected(selected) {
         m_canvas.Fill(kCanvas);
     }
     const Canvas& canvas() const { return m_canvas; }
@@ -81,16 +82,14 @@ public:
             .Fill({w, 0, w + 1, h + 1}, kBorder);
     }
     // A plain cell's ground: selected below its top line, which is the frame of the row above.
-    Picture& Plain() {
-        return Fill({0, 0, w, h}, kBack).Fill({0, m_selected ? 1 : h, w, h}, kSelBack).Frame();
-    }
+    Picture& Plain() { return Fill({0, 0, w, h}, kBack).Fill({0, selected ? 1 : h, w, h}, kSelBack).Frame(); }
     // A header's ground: selected all over.
-    Picture& Header() { return Fill({0, 0, w, h}, m_selected ? kSelBack : kBack).Frame(); }
+    Picture& Header() { return Fill({0, 0, w, h}, selected ? kSelBack : kBack).Frame(); }
     Picture& Text(RECT rc, UINT format) {
         const FontHandle font(CreateFontIndirectW(&kFont));
-        SelectScope selected(m_canvas.dc(), font.get());
+        SelectScope inUse(m_canvas.dc(), font.get());
         SetBkMode(m_canvas.dc(), TRANSPARENT);
-        SetTextColor(m_canvas.dc(), m_selected ? kSelText : kText);
+        SetTextColor(m_canvas.dc(), selected ? kSelText : kText);
         OffsetRect(&rc, L, T);
         return DrawTextW(m_canvas.dc(), L"Cash Wj", -1, &rc, format), *this;
     }
@@ -113,81 +112,73 @@ public:
         return Pixels(w - 15, top, arrow, "#", kArrowPen);
     }
     const int w, h;
+    const bool selected;
 
 private:
-    bool m_selected;
     Canvas m_canvas{140, 60};
 };
 
-// Cells with the test's text and font, drawn at (L, T).
-struct GridCell : ::testing::Test {
-    static TGridCellBase& Dress(TGridCellBase& cell, UINT format, UINT mask, int margin, int textTop,
-                                bool selected) {
-        wcscpy(cell.m_szText, L"Cash Wj");
-        cell.m_lfFont = kFont;
-        cell.m_nFormat = format;
-        cell.m_nMask = mask;
-        cell.m_nMargin = margin;
-        cell.m_nTextTop = textTop;
-        cell.m_nState = selected ? GCS_SELECTED | 0x1 : 0x1; // bit 0x2 alone means selected
-        return cell;
-    }
-    // Fails with the first pixel, from the cell's top left, that is not as pictured.
-    static void ExpectDrawn(TGridCellBase& cell, const Picture& picture) {
-        Canvas actual(140, 60);
-        actual.Fill(kCanvas);
-        cell.Draw(actual.dc(), RECT{L, T, L + picture.w, T + picture.h});
-        const std::vector<COLORREF> drawn = actual.Pixels(), expected = picture.canvas().Pixels();
-        const auto unlike = std::mismatch(drawn.begin(), drawn.end(), expected.begin());
-        const int at = int(unlike.first - drawn.begin());
-        EXPECT_TRUE(unlike.first == drawn.end())
-            << "the first pixel unlike the picture, at (" << at % 140 - L << ", " << at / 140 - T
-            << "), is 0x" << std::hex << *unlike.first << ", not 0x" << *unlike.second;
-    }
-};
+using GridCell = ::testing::Test;
+
+// Gives the cell the test's text and font and the picture's selection, draws it at (L, T), and
+// fails with the first pixel, from the cell's top left, that is not as pictured.
+void ExpectDrawn(TGridCellBase& cell, UINT format, UINT mask, int margin, int textTop,
+                 const Picture& picture) {
+    wcscpy(cell.m_szText, L"Cash Wj");
+    cell.m_lfFont = kFont;
+    cell.m_nFormat = format;
+    cell.m_nMask = mask;
+    cell.m_nMargin = margin;
+    cell.m_nTextTop = textTop;
+    cell.m_nState = picture.selected ? GCS_SELECTED | 0x1 : 0x1; // bit 0x2 alone means selected
+    Canvas actual(140, 60);
+    actual.Fill(kCanvas);
+    cell.Draw(actual.dc(), RECT{L, T, L + picture.w, T + picture.h});
+    const std::vector<COLORREF> drawn = actual.Pixels(), expected = picture.canvas().Pixels();
+    const auto unlike = std::mismatch(drawn.begin(), drawn.end(), expected.begin());
+    const int at = int(unlike.first - drawn.begin());
+    EXPECT_TRUE(unlike.first == drawn.end())
+        << "the first pixel unlike the picture, at (" << at % 140 - L << ", " << at / 140 - T << "), is 0x"
+        << std::hex << *unlike.first << ", not 0x" << *unlike.second;
+}
 
 } // namespace
 
 TEST_F(GridCell, PlainTextCentredKeepsOnePixelFromEachSideInsteadOfTheMargin) {
     TGridCellBase cell;
-    ExpectDrawn(Dress(cell, kCentre, kAllBits, 9, 4, false),
-                Picture(100, 30, false).Plain().Text({1, 4, 99, 30}, kCentre));
+    ExpectDrawn(cell, kCentre, kAllBits, 9, 4, Picture(100, 30, false).Plain().Text({1, 4, 99, 30}, kCentre));
 }
 
 TEST_F(GridCell, SelectedPlainCellKeepsItsTopLineAndRightTextKeepsTheMarginFromTheRight) {
     TGridCellBase cell;
-    ExpectDrawn(Dress(cell, kRight, GIF_MARGIN, 9, 4, true),
-                Picture(100, 30, true).Plain().Text({0, 0, 91, 30}, kRight));
+    ExpectDrawn(cell, kRight, GIF_MARGIN, 9, 4, Picture(100, 30, true).Plain().Text({0, 0, 91, 30}, kRight));
 }
 
 TEST_F(GridCell, LeftTextKeepsTheMarginFromTheLeftAndMovesDownByTheTextTop) {
     TGridCellBase cell;
-    ExpectDrawn(Dress(cell, kLeft, kMarginTop, 9, 6, false),
-                Picture(100, 30, false).Plain().Text({9, 6, 100, 30}, kLeft));
+    ExpectDrawn(cell, kLeft, kMarginTop, 9, 6, Picture(100, 30, false).Plain().Text({9, 6, 100, 30}, kLeft));
 }
 
 TEST_F(GridCell, MarginAndTextTopApplyOnlyWithTheirMaskBits) {
     TGridCellBase cell;
-    ExpectDrawn(Dress(cell, kLeft, GIF_TEXT, 9, 6, false),
-                Picture(100, 30, false).Plain().Text({0, 0, 100, 30}, kLeft));
+    ExpectDrawn(cell, kLeft, GIF_TEXT, 9, 6, Picture(100, 30, false).Plain().Text({0, 0, 100, 30}, kLeft));
 }
 
 TEST_F(GridCell, ComboCellDrawsAsAPlainCell) {
     TGridCellCombox cell;
-    ExpectDrawn(Dress(cell, kLeft, kAllBits, 3, 5, true),
-                Picture(90, 25, true).Plain().Text({3, 5, 90, 25}, kLeft));
+    ExpectDrawn(cell, kLeft, kAllBits, 3, 5, Picture(90, 25, true).Plain().Text({3, 5, 90, 25}, kLeft));
 }
 
 TEST_F(GridCell, CheckBoxIsCentredFivePixelsFromTheLeft) {
     TGridCellCheckbox cell;
-    ExpectDrawn(Dress(cell, kRight, kAllBits, 4, 0, false),
+    ExpectDrawn(cell, kRight, kAllBits, 4, 0,
                 Picture(90, 25, false).Plain().Text({0, 0, 86, 25}, kRight).Box(5, false));
 }
 
 TEST_F(GridCell, SelectedCheckBoxCellKeepsThePlainBackgroundInItsLeft22PixelsAndShowsTheTick) {
     TGridCellCheckbox cell;
     cell.m_bChecked = true;
-    ExpectDrawn(Dress(cell, kRight, kAllBits, 4, 0, true),
+    ExpectDrawn(cell, kRight, kAllBits, 4, 0,
                 Picture(90, 25, true).Plain().Text({0, 0, 86, 25}, kRight).Box(5, true));
 }
 
@@ -196,38 +187,37 @@ TEST_F(GridCell, CheckBoxStartsAtTheTopOfA14PixelRowAndOnePixelAboveA13PixelRow)
     cell.m_bChecked = true;
     for (const auto& [height, top] : {std::pair{14, 0}, std::pair{13, -1}}) {
         SCOPED_TRACE(::testing::Message() << "height " << height);
-        Dress(cell, kRight, 0, 4, 0, height == 13);
         ExpectDrawn(
-            cell, Picture(60, height, height == 13).Plain().Text({0, 0, 60, height}, kRight).Box(top, true));
+            cell, kRight, 0, 4, 0,
+            Picture(60, height, height == 13).Plain().Text({0, 0, 60, height}, kRight).Box(top, true));
     }
 }
 
 TEST_F(GridCell, HeaderArrowOfOnePointsDownAndRightTextStaysTwoPixelsFurtherLeft) {
     TGridHeader header;
     header.m_nSortArrow = 1;
-    ExpectDrawn(Dress(header, kRight, kAllBits, 4, 0, false),
+    ExpectDrawn(header, kRight, kAllBits, 4, 0,
                 Picture(100, 22, false).Header().Arrow(9, kArrowDown).Text({0, 0, 84, 22}, kRight));
 }
 
 TEST_F(GridCell, HeaderArrowOfZeroPointsUpAndSelectedHeaderIsSelectedToItsTop) {
     TGridHeader header;
     header.m_nSortArrow = 0;
-    ExpectDrawn(Dress(header, DT_CENTER, kAllBits, 4, 0, true),
+    ExpectDrawn(header, DT_CENTER, kAllBits, 4, 0,
                 Picture(100, 22, true).Header().Arrow(9, kArrowUp).Text({1, 0, 89, 22}, DT_CENTER));
 }
 
 TEST_F(GridCell, HeaderWithoutArrowGivesItsTextTheArrowsRoom) {
     TGridHeader header;
     header.m_nSortArrow = -1;
-    ExpectDrawn(Dress(header, kRight, kAllBits, 4, 3, false),
+    ExpectDrawn(header, kRight, kAllBits, 4, 3,
                 Picture(100, 22, false).Header().Text({0, 3, 94, 22}, kRight));
 }
 
 TEST_F(GridCell, HeaderWithAnUnknownArrowDrawsNoneButKeepsItsRoom) {
     TGridHeader header;
     header.m_nSortArrow = 7;
-    ExpectDrawn(Dress(header, kLeft, kAllBits, 4, 0, true),
-                Picture(100, 23, true).Header().Text({4, 0, 90, 23}, kLeft));
+    ExpectDrawn(header, kLeft, kAllBits, 4, 0, Picture(100, 23, true).Header().Text({4, 0, 90, 23}, kLeft));
 }
 
 TEST_F(GridCell, CellsWithoutWidthDrawNothing) {
@@ -236,35 +226,30 @@ TEST_F(GridCell, CellsWithoutWidthDrawNothing) {
     TGridCellCombox combo;
     TGridHeader header;
     box.m_bChecked = true;
-    const char* const names[] = {"plain", "check box", "combo", "header"};
-    TGridCellBase* const cells[] = {&plain, &box, &combo, &header};
-    for (int kind = 0; kind < 4; ++kind) {
+    const std::pair<const char*, TGridCellBase*> cells[] = {
+        {"plain", &plain}, {"check box", &box}, {"combo", &combo}, {"header", &header}};
+    for (const auto& [name, cell] : cells) {
         for (const int width : {0, -20}) {
-            SCOPED_TRACE(::testing::Message() << names[kind] << ", width " << width);
-            Dress(*cells[kind], kLeft, kAllBits, 0, 0, true);
-            ExpectDrawn(*cells[kind], Picture(width, 25, true));
+            SCOPED_TRACE(::testing::Message() << name << ", width " << width);
+            ExpectDrawn(*cell, kLeft, kAllBits, 0, 0, Picture(width, 25, true));
         }
     }
 }
 
+// A click on the box's corners toggles it either way; one pixel right, below, left of or above
+// the box does not.
 TEST_F(GridCell, AClickOnTheBoxTogglesItAndAClickOnItsRightOrBottomEdgeOrBesideItDoesNot) {
+    const std::tuple<int, int, bool> probes[] = {{5, 0, true},   {19, 14, true}, {5, 0, true},
+                                                 {20, 0, false}, {5, 15, false}, {4, 0, false},
+                                                 {5, -1, false}};
     for (const auto& [height, top] : {std::pair{25, 5}, std::pair{13, -1}}) {
-        const int y = T + top;
         const RECT rc = {L, T, L + 90, T + height};
         TGridCellCheckbox box;
-        for (const POINT probe : {POINT{5, 0}, POINT{19, 14}}) {
-            SCOPED_TRACE(::testing::Message() << "height " << height << ", on " << probe.x << "," << probe.y);
-            EXPECT_TRUE(box.OnClick(POINT{L + probe.x, y + probe.y}, rc));
-            EXPECT_TRUE(box.m_bChecked);
-            EXPECT_TRUE(box.OnClick(POINT{L + probe.x, y + probe.y}, rc));
-            EXPECT_FALSE(box.m_bChecked);
-        }
-        box.m_bChecked = true;
-        for (const POINT probe : {POINT{20, 0}, POINT{5, 15}, POINT{4, 0}, POINT{5, -1}}) {
-            SCOPED_TRACE(::testing::Message()
-                         << "height " << height << ", off " << probe.x << "," << probe.y);
-            EXPECT_FALSE(box.OnClick(POINT{L + probe.x, y + probe.y}, rc));
-            EXPECT_TRUE(box.m_bChecked);
+        for (const auto& [x, y, toggles] : probes) {
+            SCOPED_TRACE(::testing::Message() << "height " << height << ", at " << x << "," << y);
+            const bool checked = box.m_bChecked;
+            EXPECT_EQ(box.OnClick(POINT{L + x, T + top + y}, rc), toggles);
+            EXPECT_EQ(box.m_bChecked, checked != toggles);
         }
     }
 }

@@ -23,9 +23,7 @@ ToolRun RunTool(const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ToolRun run;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        return run;
-    }
+    EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -132,19 +130,19 @@ TEST_F(LayoutTool, AnUnknownOrRepeatedNameOrNoShowWritesNothingAndAMisspeltNameG
 }
 
 TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
-    const std::wstring folder = L"\"" + testing_support::ExeDir() + L"config\\";
     std::string damaged = LayoutIni(SampleLayout(1)); // key 5 holds id 26, key 6 id 31
     damaged.replace(damaged.find("\r\n5=") + 2, 2, "5=31|");
     damaged.erase(damaged.find("17="), damaged.find("\r\n", damaged.find("17=")) + 2 - damaged.find("17="));
     config.Write("Kestrova.Show.pub", damaged);
-    const ToolRun layout = RunTool(L"check " + folder + L"Kestrova.Show.pub\"");
+    const ToolRun layout = RunTool(L"check " + file);
     EXPECT_EQ(layout.exitCode, 1u);
     EXPECT_PRED2(Holds, layout.output, "ignores this layout");
     EXPECT_PRED2(Holds, layout.output, "keys 5 and 6 both hold id 31");
     EXPECT_PRED2(Holds, layout.output, "key 17 is missing");
 
     config.Write("Kestrova.Ignore.pub", "[Kestrova]\r\nignorecol=3||40|5|\r\n");
-    const ToolRun ignore = RunTool(L"check " + folder + L"Kestrova.Ignore.pub\"");
+    const ToolRun ignore =
+        RunTool(L"check \"" + testing_support::ExeDir() + L"config\\Kestrova.Ignore.pub\"");
     EXPECT_EQ(ignore.exitCode, 1u);
     EXPECT_PRED2(Holds, ignore.output, "ids read: 3, 40, 5");
     EXPECT_PRED2(Holds, ignore.output, "piece 3 \"40\" names no column");

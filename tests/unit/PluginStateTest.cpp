@@ -116,9 +116,7 @@ TEST(PluginStateContainer, TheHostAddsRemovesAndReadsThroughTheTable) {
     EXPECT_EQ(At(table, 3), nullptr);
     EXPECT_EQ(At(table, 0xFFFFFFFFu), nullptr);
     Remove(table, &r[0]);
-    EXPECT_FALSE(list.Contains(&r[0]));
-    EXPECT_TRUE(list.Contains(&r[1]));
+    EXPECT_TRUE(!list.Contains(&r[0]) && list.Contains(&r[1]));
     Clear(table);
-    EXPECT_TRUE(list.Items().empty());
-    EXPECT_FALSE(list.Contains(&r[1]));
+    EXPECT_TRUE(list.Items().empty() && !list.Contains(&r[1]));
 }
