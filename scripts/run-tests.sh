@@ -6,6 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build directory}" && pwd)
 shift
 export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
+# Every test program runs under Wine's heap checking (see wine-exec.sh); 0 turns it off.
+export KESTROVA_HEAP_CHECK=${KESTROVA_HEAP_CHECK:-1}
 # The tests of the English face run in both prefixes: without "Calibri" and with it.
 prefixes=("$KESTROVA_WINEPREFIX" "$KESTROVA_WINEPREFIX-calibri")
 "$here/wineprefix.sh" "${prefixes[0]}"

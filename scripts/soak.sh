@@ -9,6 +9,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build directory}" && pwd)
 shift
 export KESTROVA_WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
+# The soak runs under Wine's heap checking (see wine-exec.sh); 0 turns it off.
+export KESTROVA_HEAP_CHECK=${KESTROVA_HEAP_CHECK:-1}
 "$here/wineprefix.sh" "$KESTROVA_WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@"
