@@ -1,6 +1,8 @@
 #include "columns/ColumnStore.h"
 
+#include "base/DebugReport.h"
 #include "base/FundsColumnIds.h"
+#include "columns/LayoutSave.h"
 
 #include <windows.h>
 
@@ -70,12 +72,6 @@ bool SectionHasKeys(const char* szSection, const std::string& path) {
     return GetPrivateProfileStringA(szSection, nullptr, "", names, sizeof(names), path.c_str()) > 0;
 }
 
-// The profile functions may keep a parsed copy of a file by name; letting go of it makes the
-// next read see what is on disk, even when a name is reused.
-void ForgetProfile(const std::string& path) {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-}
-
 // A piece of a hand-written list as a report shows it: control bytes as "?", long ones cut.
 std::string Quote(const std::string& piece) {
     std::string shown = piece.substr(0, kQuotedChars);
@@ -105,44 +101,7 @@ void ReportProblem(const std::string& path, const std::vector<LayoutProblem>& pr
     if (problems.empty() || problems.front().kind == Kind::NoFile) {
         return;
     }
-    const std::string text = "Kestrova: " + path + ": " + problems.front().text + "; " + szOutcome + "\n";
-    std::wstring wide(text.size() + 1, L'\0');
-    const int chars =
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(chars > 0 ? static_cast<std::size_t>(chars) : 0);
-    OutputDebugStringW(wide.c_str());
-}
-
-bool WriteLayout(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
-                 LayoutKeyWriter writeKey) {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        char key[kKeyChars] = {};
-        char value[kValueBytes] = {};
-        std::snprintf(key, sizeof(key), "%d", static_cast<int>(i));
-        std::snprintf(value, sizeof(value), "%d|%d|%d", columns[i].nColId, columns[i].bShow ? 1 : 0,
-                      columns[i].bColor ? 1 : 0);
-        if (!writeKey(szSection, key, value, path.c_str())) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Each process saves through a copy of its own name, "<layout>.<process id>.tmp", so that a
-// copy left by a save that was cut short is known as ours and whether its save can still end.
-std::string CopyPath(const std::string& path, DWORD processId) {
-    return path + "." + std::to_string(processId) + ".tmp";
-}
-
-bool IsRunning(DWORD processId) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) {
-        return false;
-    }
-    DWORD code = 0;
-    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    CloseHandle(process);
-    return running;
+    ReportToDebugger(path, problems.front().text, szOutcome);
 }
 
 } // namespace
@@ -232,60 +191,6 @@ void ParseColumnSetting(const char* szValue, ColumnSetting& setting) {
 
 bool SaveColumnSettings(const char* szSection, const std::vector<ColumnSetting>& columns) {
     return SaveLayoutFile(szSection, columns, LayoutFilePath());
-}
-
-bool SaveLayoutFile(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
-                    LayoutKeyWriter writeKey) {
-    // The file is replaced rather than rewritten, and a replacement can go where a write may
-    // not: a read-only mark is honoured here as a write would honour it.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
-    }
-    if (!CanOpen(path, "a")) {
-        return false;
-    }
-    RemoveStaleLayoutCopies(path);
-    // The keys go into a copy beside the file, which then replaces it in one step: a save
-    // that is cut short leaves the previous layout whole, and keys past the end of a shorter
-    // list keep their values.
-    const std::string copy = CopyPath(path, GetCurrentProcessId());
-    ForgetProfile(copy);
-    const bool saved =
-        CopyFileA(path.c_str(), copy.c_str(), FALSE) && WriteLayout(szSection, columns, copy, writeKey);
-    ForgetProfile(copy);
-    if (!saved ||
-        !MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(copy.c_str());
-        return false;
-    }
-    ForgetProfile(path);
-    return true;
-}
-
-void RemoveStaleLayoutCopies(const std::string& path) {
-    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
-    const std::string name = path.substr(folder.size());
-    WIN32_FIND_DATAA found = {};
-    const HANDLE find = FindFirstFileA((path + ".*.tmp").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        // "<name>.<digits>.tmp", matched here as well as by the pattern, whose wildcards are loose.
-        const std::string file = found.cFileName;
-        const std::size_t idStart = name.size() + 1, idEnd = file.size() - 4;
-        if (file.size() <= name.size() + 5 || _strnicmp(file.c_str(), name.c_str(), name.size()) != 0 ||
-            file[name.size()] != '.' || _stricmp(file.c_str() + idEnd, ".tmp") != 0 ||
-            file.find_first_not_of("0123456789", idStart) != idEnd) {
-            continue;
-        }
-        const DWORD processId = std::strtoul(file.substr(idStart, idEnd - idStart).c_str(), nullptr, 10);
-        if (processId == GetCurrentProcessId() || !IsRunning(processId)) {
-            DeleteFileA((folder + file).c_str());
-        }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
 }
 
 bool LoadIgnoredColumns(const char* szSection, std::vector<int>& ids) {

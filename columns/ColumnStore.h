@@ -30,8 +30,8 @@ std::string IgnoreFilePath();
 bool LoadColumnSettings(const char* szSection, std::vector<ColumnSetting>& columns);
 // Parses one layout value "id|show|colour" into a record the caller prepared.
 void ParseColumnSetting(const char* szValue, ColumnSetting& setting);
-// Writes every column; false when the layout file cannot be opened for appending. A save
-// is all-or-nothing: the file holds either the old layout or the new one.
+// Writes every column; false when the layout is not saved (SaveLayoutFile tells how a save
+// goes and when it fails).
 bool SaveColumnSettings(const char* szSection, const std::vector<ColumnSetting>& columns);
 // Appends the ids of the ignore file; always true. Pieces that can have no effect, or that
 // are not plain numbers, are reported once through OutputDebugStringW, the first of them.
@@ -69,15 +69,3 @@ struct IgnoreFileCheck {
     std::vector<LayoutProblem> problems;
 };
 IgnoreFileCheck CheckIgnoreFile(const char* szSection, const std::string& path);
-
-// Writes one key of a layout file; a save writes through WritePrivateProfileStringA.
-using LayoutKeyWriter = BOOL(WINAPI*)(LPCSTR szSection, LPCSTR szKey, LPCSTR szValue, LPCSTR szPath);
-// SaveColumnSettings for a file named by its full path. The keys go into a copy beside the
-// file, which then replaces it; when the copy, a key or the replacement fails, the file is left
-// as it was and false is returned. Copies that earlier saves left behind when they were cut
-// short are removed first.
-bool SaveLayoutFile(const char* szSection, const std::vector<ColumnSetting>& columns, const std::string& path,
-                    LayoutKeyWriter writeKey = &WritePrivateProfileStringA);
-// Removes the copies beside a layout file of saves that can no longer finish: those of
-// processes that have ended, and this process's own.
-void RemoveStaleLayoutCopies(const std::string& path);

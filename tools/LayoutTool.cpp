@@ -1,7 +1,7 @@
 // kestrova_layout: checks and writes the funds bar's layout file and checks its ignore file,
 // for the people who roll a layout out to many desks. It reads and writes through the
 // plug-in's own column store, so it judges a file exactly as a funds bar does.
-#include "columns/ColumnStore.h"
+#include "columns/LayoutSave.h"
 #include "base/PluginState.h"
 #include "base/Texts.h"
 

@@ -1,3 +1,4 @@
+#include "columns/LayoutSave.h"
 #include "writer/SampleLayouts.h"
 
 #include "support/TestSupport.h"
@@ -5,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <sstream>
 #include <tuple>
+#include <utility>
 
 #include <process.h>
 
@@ -78,14 +81,56 @@ static std::vector<std::string> Texts(const std::vector<LayoutProblem>& problems
     return texts;
 }
 
-// Fails the next key written after `keysLeft` more succeed, once it has written a stray key.
-static int keysLeft = 0;
-static BOOL WINAPI FailingKeyWriter(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
-    if (keysLeft-- > 0) {
-        return WritePrivateProfileStringA(section, key, value, path);
+// What other programs do to a save's files, at the moments the save's file operations give them.
+struct Meddling {
+    int failAtKey = -1;   // this key's write fails, having written a stray key
+    int vanishAtKey = -1; // the copy is removed just before this key is written...
+    int vanishings = 0;   // ...in this many attempts
+    bool refuseNewFiles = false;
+    HANDLE holdTarget = nullptr; // let go of once the replacing has been tried for 300 ms
+    DWORD holdingSince = 0;
+};
+static Meddling meddling;
+
+static BOOL WINAPI MeddledWriteKey(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
+    if (std::atoi(key) == meddling.failAtKey) {
+        WritePrivateProfileStringA(section, "stray", "1", path);
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
     }
-    WritePrivateProfileStringA(section, "stray", "1", path);
-    return FALSE;
+    if (std::atoi(key) == meddling.vanishAtKey && meddling.vanishings > 0) {
+        --meddling.vanishings;
+        DeleteFileA(path);
+    }
+    return WritePrivateProfileStringA(section, key, value, path);
+}
+
+static HANDLE WINAPI MeddledCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                       DWORD disposition, DWORD flags, HANDLE hTemplate) {
+    const bool makes = disposition != OPEN_EXISTING &&
+                       (disposition != OPEN_ALWAYS || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES);
+    if (meddling.refuseNewFiles && makes) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(path, access, share, security, disposition, flags, hTemplate);
+}
+
+static BOOL WINAPI MeddledMoveFile(LPCSTR from, LPCSTR to, DWORD flags) {
+    if (meddling.holdTarget && !meddling.holdingSince) {
+        meddling.holdingSince = GetTickCount();
+    } else if (meddling.holdTarget && GetTickCount() - meddling.holdingSince >= 300) {
+        CloseHandle(std::exchange(meddling.holdTarget, nullptr));
+    }
+    return MoveFileExA(from, to, flags);
+}
+
+static constexpr LayoutFileOps kMeddledOps = {&MeddledWriteKey, &MeddledCreateFile, &MeddledMoveFile};
+
+// The layout file held open by another program, as a scanner holds it.
+static HANDLE Hold(DWORD sharing) {
+    return CreateFileA(kLayoutFile.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 static std::string Bytes(const std::string& path) {
@@ -209,33 +254,73 @@ TEST_F(ColumnStore, ASaveReplacesTheLayoutWholeKeepingTheKeysPastAShorterListAnd
     EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(3)));
 }
 
-TEST_F(ColumnStore, ASaveThatFailsLeavesTheFileAsItWasAndNoCopy) {
-    const std::string before = "; the desk's notes\r\n[Other]\r\nkeep=1\r\n" + LayoutIni(SampleLayout(1));
-    Write("Kestrova.Show.pub", before);
-    // A key that fails, the first or a later one, after writing something else.
-    for (int written : {0, 20}) {
-        keysLeft = written;
-        EXPECT_FALSE(SaveLayoutFile("Kestrova", SampleLayout(2), kLayoutFile, &FailingKeyWriter)) << written;
-        EXPECT_EQ(Bytes(kLayoutFile), before) << written;
-        EXPECT_TRUE(OtherFiles().empty()) << written;
+// Other programs at work in the folder: a save that comes through keeps the file's other
+// sections and notes; one that fails leaves the file byte for byte as it was and tells a
+// debugger why. Neither leaves a file behind.
+TEST_F(ColumnStore, ASaveNeverPutsAPartialLayoutInPlaceAndOutlastsABriefHold) {
+    DebugOutput debugger;
+    const std::string notes = "; the desk's notes\r\n[Other]\r\nkeep=1\r\n";
+    const std::string before = notes + LayoutIni(SampleLayout(1));
+    const auto failed = [](const std::string& reason) {
+        return std::vector<std::string>{"Kestrova: " + kLayoutFile + ": " + reason +
+                                        "; the layout is not saved\n"};
+    };
+    constexpr DWORD kScanner = FILE_SHARE_READ | FILE_SHARE_WRITE; // no delete sharing
+    const struct {
+        const char* name;
+        Meddling meddling;
+        DWORD heldSharing;             // the file held open with this sharing, 0 for not held
+        bool briefly;                  // let go of while the save waits
+        std::vector<std::string> told; // empty when the save comes through
+    } cases[] = {
+        {"first key fails", {0}, 0, false, failed("key 0 cannot be written into the copy (error 29)")},
+        {"a later key fails", {20}, 0, false, failed("key 20 cannot be written into the copy (error 29)")},
+        {"the copy vanishes in every attempt",
+         {-1, 9, 3},
+         0,
+         false,
+         failed("another program changed or removed the copy while the keys were written into it")},
+        {"the copy vanishes once", {-1, 9, 1}, 0, false, {}},
+        {"no file may be made", {-1, -1, 0, true}, 0, false, {}},
+        {"held for 300 ms as it is replaced", {}, kScanner, true, {}},
+        // Wine refuses to replace a held file as access denied, Windows as a sharing violation (32).
+        {"held", {}, kScanner, false, failed("another program held the file for over a second (error 5)")},
+        {"held without read sharing",
+         {},
+         FILE_SHARE_WRITE,
+         false,
+         failed("the file cannot be read (error 32)")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("Kestrova.Show.pub", before);
+        meddling = c.meddling;
+        const HANDLE held = c.heldSharing ? Hold(c.heldSharing) : nullptr;
+        meddling.holdTarget = c.briefly ? held : nullptr;
+        const bool saved = SaveLayoutFile("Kestrova", SampleLayout(2), kLayoutFile, kMeddledOps);
+        if (held && !c.briefly) {
+            CloseHandle(held);
+        }
+        EXPECT_EQ(meddling.holdTarget, nullptr) << "never let go of";
+        EXPECT_EQ(saved, c.told.empty());
+        EXPECT_EQ(debugger.Take(), c.told);
+        EXPECT_TRUE(OtherFiles().empty());
+        EXPECT_EQ(Bytes(kLayoutFile).rfind(notes, 0), 0u);
+        if (saved) {
+            EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(2)));
+            EXPECT_EQ(GetPrivateProfileIntA("Other", "keep", 0, kLayoutFile.c_str()), 1);
+        } else {
+            EXPECT_EQ(Bytes(kLayoutFile), before);
+        }
     }
-    // The copy cannot be made while the file is held without read sharing; the copy cannot
-    // replace the file while it is held without delete sharing.
-    for (const DWORD sharing : {DWORD(FILE_SHARE_WRITE), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
-        const HANDLE held = CreateFileA(kLayoutFile.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_FALSE(SaveColumnSettings("Kestrova", SampleLayout(2))) << sharing;
-        CloseHandle(held);
-        EXPECT_EQ(Bytes(kLayoutFile), before) << sharing;
-        EXPECT_TRUE(OtherFiles().empty()) << sharing;
-    }
-    keysLeft = 0;
+    meddling = {};
 }
 
-// Copies of saves cut short: one of an ended process, one of this process, one of a process still
-// running (its save may yet end), and files that only look alike.
-TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedProcess) {
+// Copies of saves cut short: one of an ended process of this machine, one of this process; and
+// what must stay: a copy of a process still running (its save may yet end), a copy of another
+// machine, whose processes cannot be asked, a copy named as earlier versions named them, which
+// says no machine, and files that only look alike.
+TEST_F(ColumnStore, LoadsAndSavesRemoveOnlyTheCopiesOfSavesCertainlyCutShort) {
     Write("Kestrova.Show.pub", LayoutIni(SampleLayout(1)));
     char self[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -249,11 +334,22 @@ TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedPr
                                &startup, &ended));
     TerminateProcess(ended.hProcess, 9);
     WaitForSingleObject(ended.hProcess, 30000);
-    const auto copyOf = [](DWORD processId) {
-        return "Kestrova.Show.pub." + std::to_string(processId) + ".tmp";
+    // "Kestrova.Show.pub.<machine>.<process id>.tmp"
+    const std::string own = LayoutCopyPath(kLayoutFile).substr(kDir.size());
+    const std::string ownId = "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    ASSERT_EQ(own.rfind("Kestrova.Show.pub.", 0), 0u);
+    ASSERT_EQ(own.substr(own.size() - ownId.size()), ownId);
+    const std::string machine = own.substr(18, own.size() - 18 - ownId.size());
+    const std::string elsewhere = (machine[0] == 'Q' ? "R" : "Q") + machine.substr(1);
+    const auto copyOf = [](const std::string& machine, DWORD processId) {
+        return "Kestrova.Show.pub." + machine + "." + std::to_string(processId) + ".tmp";
     };
-    std::vector<std::string> kept = {copyOf(running.dwProcessId), "Kestrova.Show.pub.x1.tmp",
-                                     "Kestrova.Show.pub.1.tmp.bak", "other.tmp"};
+    std::vector<std::string> kept = {copyOf(machine, running.dwProcessId),
+                                     copyOf(elsewhere, ended.dwProcessId),
+                                     "Kestrova.Show.pub." + std::to_string(ended.dwProcessId) + ".tmp",
+                                     copyOf(machine, 0) + ".bak",
+                                     "Kestrova.Show.pub." + machine + ".1x.tmp",
+                                     "other.tmp"};
     std::sort(kept.begin(), kept.end());
     for (const auto& load : {std::function<void()>([] { Loaded(); }), std::function<void()>([] {
                                  SaveColumnSettings("Kestrova", SampleLayout(2));
@@ -261,8 +357,8 @@ TEST_F(ColumnStore, LoadsAndSavesRemoveTheCopiesOfSavesCutShortByThisOrAnEndedPr
         for (const std::string& name : kept) {
             Write(name, "kept");
         }
-        Write(copyOf(ended.dwProcessId), LayoutIni(SampleLayout(3)));
-        Write(copyOf(GetCurrentProcessId()), "");
+        Write(copyOf(machine, ended.dwProcessId), LayoutIni(SampleLayout(3)));
+        Write(own, "");
         load();
         EXPECT_EQ(OtherFiles(), kept);
     }
