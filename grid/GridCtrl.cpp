@@ -121,6 +121,12 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
             m_bOwnPress = false;
         }
         return 0;
+    case WM_MOUSELEAVE:
+    case WM_CAPTURECHANGED:
+        // The grid never sees the release of a press that left it: a release it sees later
+        // belongs to a press made elsewhere (on a button, dragged over a check box).
+        m_bOwnPress = false;
+        return 0;
     case TCM_SELCHANGED:
         if (m_pEditor) {
             EndEdit();
@@ -640,6 +646,7 @@ void TGridCtrl::OnSetCursor() {
 }
 
 void TGridCtrl::OnMouseMove() {
+    TrackMouseLeave();
     const POINT pt = CursorPoint();
     RECT client = {};
     GetClientRect(m_hWnd, &client);

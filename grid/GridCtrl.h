@@ -120,7 +120,8 @@ public:
     bool m_bVScroll = false;
     int m_nMouseMode = kGridIdle;
     bool m_bPressed = false;
-    // The left button went down in the grid and has not been released there since.
+    // The left button went down in the grid and has not been released there since, nor has
+    // the mouse left the grid.
     bool m_bOwnPress = false;
     std::map<int, int> m_rowHeights;
     std::map<int, int> m_colWidths;

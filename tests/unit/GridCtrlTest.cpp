@@ -5,6 +5,7 @@
 
 #include "plugin/Exports.h"
 #include "support/HandleCensus.h"
+#include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 #include "support/TestSupport.h"
 #include "toolkit/Combox.h"
@@ -240,6 +241,34 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
 }
 
 TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
+    // With the user's mouse: a press that leaves the grid is over, released outside or not; the
+    // release of a press made elsewhere (beside the grid, on the in-place editor) and dragged onto
+    // a check box ticks nothing.
+    SetForegroundWindow(parent);
+    const auto to = [&](POINT pt) {
+        ClientToScreen(grid->m_hWnd, &pt);
+        SetCursorPos(pt.x, pt.y);
+        PumpMessages();
+        return pt;
+    };
+    const POINT box = {10, 52}, beside = {500, 50};
+    to(box);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    to(beside);
+    EXPECT_TRUE(PumpUntil([&] { return !grid->m_bOwnPress; })) << "the press that left is still the grid's";
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    to(box);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    testing_support::DoubleClickAt(to(POINT{237, 4 * 22 + 11}));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    to(box);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    PumpMessages();
+    EXPECT_EQ(Told(), Notices{"click 0 4 2"}); // the double click's last release went to the editor
+    ASSERT_TRUE(grid->m_pEditor->m_pList);
+    grid->m_pEditor->m_pList->CloseUp();
+
     enum Action { kLeft, kRight, kDouble, kKey };
     const struct Step {
         const char* name;
