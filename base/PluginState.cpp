@@ -13,21 +13,20 @@ ITradeData* g_pTradeData = nullptr;
 BarHandleList g_vecWndHandles;
 std::vector<TKestrovaWnd*> g_vecWnds;
 SharedText g_strUserNo;
+std::atomic<bool> g_bBarCreated{false};
 TTradeDataSpi g_TradeSpi;
 
 void BarHandleList::Append(HWND hWnd) {
-    AcquireSRWLockExclusive(&m_lock);
+    LockScope scope(m_lock, LockScope::Exclusive);
     m_handles.push_back(hWnd);
-    ReleaseSRWLockExclusive(&m_lock);
 }
 
 void BarHandleList::Remove(HWND hWnd) {
-    AcquireSRWLockExclusive(&m_lock);
+    LockScope scope(m_lock, LockScope::Exclusive);
     const auto found = std::find(m_handles.begin(), m_handles.end(), hWnd);
     if (found != m_handles.end()) {
         m_handles.erase(found);
     }
-    ReleaseSRWLockExclusive(&m_lock);
 }
 
 bool BarHandleList::Empty() const {
@@ -35,23 +34,18 @@ bool BarHandleList::Empty() const {
 }
 
 std::size_t BarHandleList::Size() const {
-    AcquireSRWLockShared(&m_lock);
-    const std::size_t size = m_handles.size();
-    ReleaseSRWLockShared(&m_lock);
-    return size;
+    LockScope scope(m_lock, LockScope::Shared);
+    return m_handles.size();
 }
 
 void SharedText::Set(const std::string& text) {
-    AcquireSRWLockExclusive(&m_lock);
+    LockScope scope(m_lock, LockScope::Exclusive);
     m_text = text;
-    ReleaseSRWLockExclusive(&m_lock);
 }
 
 std::string SharedText::Get() const {
-    AcquireSRWLockShared(&m_lock);
-    std::string text = m_text;
-    ReleaseSRWLockShared(&m_lock);
-    return text;
+    LockScope scope(m_lock, LockScope::Shared);
+    return m_text;
 }
 
 TContainer& AccountList() {

@@ -5,10 +5,27 @@
 #include "base/HostInterfaces.h"
 #include "base/TradeData.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 class TKestrovaWnd;
+
+// Holds an SRW lock for a scope, shared or exclusive: released on every way out.
+class LockScope {
+public:
+    enum Mode { Shared, Exclusive };
+    LockScope(SRWLOCK& lock, Mode mode) : m_lock(lock), m_mode(mode) {
+        m_mode == Shared ? AcquireSRWLockShared(&m_lock) : AcquireSRWLockExclusive(&m_lock);
+    }
+    ~LockScope() { m_mode == Shared ? ReleaseSRWLockShared(&m_lock) : ReleaseSRWLockExclusive(&m_lock); }
+    LockScope(const LockScope&) = delete;
+    LockScope& operator=(const LockScope&) = delete;
+
+private:
+    SRWLOCK& m_lock;
+    Mode m_mode;
+};
 
 // Window handles of the open funds bars, in creation order. Changed on the user-interface
 // thread, read by host callbacks on any thread: a bar that closes leaves while a callback may
@@ -20,11 +37,10 @@ public:
     bool Empty() const;
     std::size_t Size() const;
     template <typename Fn> void ForEach(Fn fn) const {
-        AcquireSRWLockShared(&m_lock);
+        LockScope scope(m_lock, LockScope::Shared);
         for (HWND hWnd : m_handles) {
             fn(hWnd);
         }
-        ReleaseSRWLockShared(&m_lock);
     }
 
 private:
@@ -54,6 +70,9 @@ extern BarHandleList g_vecWndHandles;
 // OnPluginFree closes those left.
 extern std::vector<TKestrovaWnd*> g_vecWnds;
 extern SharedText g_strUserNo;
+// A funds bar has been created in this process: from then on announced account numbers are
+// kept, whether or not a bar is open when they come.
+extern std::atomic<bool> g_bBarCreated;
 extern TTradeDataSpi g_TradeSpi;
 
 // Account numbers are held in 24 bytes and a terminator; longer ones from the host are cut

@@ -179,7 +179,7 @@ void HOSTAPI OnHostMessage(std::uintptr_t, std::uintptr_t, const char* source, c
     if (std::strcmp(key, "UserNo_Update") != 0) {
         return;
     }
-    if (!g_vecWndHandles.Empty()) {
+    if (g_bBarCreated) {
         const char* announced = value ? value : "";
         const char* equals = std::strchr(announced, '=');
         g_strUserNo.Set(equals ? equals + 1 : announced);

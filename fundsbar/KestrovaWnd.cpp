@@ -2,6 +2,7 @@
 
 #include "columns/ConfigCol.h"
 #include "fundsbar/FundsFields.h"
+#include "base/DebugReport.h"
 #include "base/FundsMessages.h"
 #include "base/PluginState.h"
 #include "base/TextCodec.h"
@@ -10,6 +11,7 @@
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -71,11 +73,27 @@ bool TKestrovaWnd::CreateBar() {
 }
 
 void TKestrovaWnd::Close() {
-    if (m_hWnd) {
-        DestroyWindow(m_hWnd);
-    } else {
+    if (!m_hWnd) {
         OnDestroy();
         DeleteUnlessHandling();
+        return;
+    }
+    if (GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId()) {
+        DestroyWindow(m_hWnd);
+        return;
+    }
+    // Only its own thread may destroy a window: asked there, within a bound. The object may be
+    // gone once that thread has closed it.
+    const HWND hWnd = m_hWnd;
+    const DWORD thread = GetWindowThreadProcessId(hWnd, nullptr);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(hWnd, WM_CLOSE, 0, 0, SMTO_NORMAL, kForeignCloseMilliseconds, &result);
+    if (IsWindow(hWnd)) {
+        char subject[64] = {};
+        std::snprintf(subject, sizeof(subject), "funds bar window %p of thread %lu", static_cast<void*>(hWnd),
+                      static_cast<unsigned long>(thread));
+        ReportToDebugger(subject, "its thread did not close it",
+                         "it still routes its messages into the plug-in, which must not be unloaded");
     }
 }
 
@@ -84,6 +102,16 @@ void TKestrovaWnd::OnDestroy() {
     // bar's window by itself, and must not write into a bar that has gone.
     if (m_pRunningDialog) {
         m_pRunningDialog->EndModal(0);
+    }
+    if (m_bMenuOpen) {
+        EndMenu();
+    }
+    // Nor do the lists, when the bar is docked as a child of the host's frame: a popup's owner
+    // is then the frame. Their objects go with the bar's.
+    for (TComboxList* list : {m_pAccountList.get(), m_pCurrencyList.get()}) {
+        if (list && list->m_hWnd) {
+            DestroyWindow(list->m_hWnd);
+        }
     }
     if (m_hWnd) {
         g_vecWndHandles.Remove(m_hWnd);
@@ -113,6 +141,7 @@ LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
         m_bOwnRightPress = true;
+        TrackLeave();
         return kNotHandled;
     case WM_RBUTTONUP:
         // Only the release of a press on the bar: one whose press closed a menu or a list
@@ -123,6 +152,10 @@ LRESULT TKestrovaWnd::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSELEAVE:
         OnMouseLeave();
+        return 0;
+    case WM_CAPTURECHANGED:
+        // A release after this is of a press that went elsewhere.
+        m_bOwnRightPress = false;
         return 0;
     case TCM_SELCHANGED:
         OnListSelect(reinterpret_cast<HWND>(wParam), lParam);
@@ -275,18 +308,24 @@ void TKestrovaWnd::Invalidate() const {
     }
 }
 
-void TKestrovaWnd::OnMouseMove() {
-    const POINT pt = CursorPoint();
+void TKestrovaWnd::TrackLeave() {
     if (!m_bTracking) {
         TrackMouseLeave();
         m_bTracking = true;
     }
+}
+
+void TKestrovaWnd::OnMouseMove() {
+    const POINT pt = CursorPoint();
+    TrackLeave();
     m_bAccountHot = PtInRect(&m_rcAccount, pt) != 0;
     m_bCurrencyHot = !m_bAccountHot && PtInRect(&m_rcCurrency, pt) != 0;
     Invalidate();
 }
 
 void TKestrovaWnd::OnMouseLeave() {
+    // Released out there, a right press is over: the bar would never see its release.
+    m_bOwnRightPress = false;
     m_bTracking = false;
     m_bAccountHot = false;
     m_bCurrencyHot = false;
@@ -298,7 +337,10 @@ void TKestrovaWnd::ShowContextMenu() {
     AppendMenuW(menu.get(), MF_STRING, kConfigCommand, GetConfigLabel(kConfigColumnLabel));
     POINT pt = {};
     GetCursorPos(&pt);
+    // The menu's loop runs inside this handler; a bar closed from it ends it.
+    m_bMenuOpen = true;
     TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    m_bMenuOpen = false;
 }
 
 void TKestrovaWnd::OpenColumnDialog() {

@@ -15,14 +15,17 @@
 class TKestrovaWnd : public TIxFrm {
 public:
     static constexpr int kConfigCommand = 101;
+    static constexpr UINT kForeignCloseMilliseconds = 5000;
 
     TKestrovaWnd();
 
     // Creates the window and its lists and brings the bar to its first state.
     bool CreateBar();
-    // Ends the bar for good, as the host's destroying its window does: a column dialog it runs
-    // ends without saving, the bar leaves the plug-in's lists, and the object is deleted as
-    // soon as none of its handlers is running.
+    // Ends the bar for good, as the host's destroying its window does: a column dialog or menu
+    // it runs ends without saving, its lists go, the bar leaves the plug-in's lists, and the
+    // object is deleted as soon as none of its handlers is running. A window of another thread
+    // is closed through that thread, waited for up to kForeignCloseMilliseconds; one that stays
+    // is reported to a debugger.
     void Close();
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     // Lays out and draws every shown column into dc within rcClient.
@@ -54,6 +57,8 @@ private:
     void OnDestroy();
     void LoadColumns();
     void OnPaint();
+    // Asks for a WM_MOUSELEAVE unless one is pending.
+    void TrackLeave();
     void OnMouseMove();
     void OnMouseLeave();
     void OnLButtonDown();
@@ -80,8 +85,11 @@ private:
     void CloseLists();
     void Invalidate() const;
 
-    // The right button went down on the bar and has not been released there since.
+    // The right button went down on the bar and has not been released there since, nor has
+    // the mouse left the bar.
     bool m_bOwnRightPress = false;
+    // Its context menu's loop is running.
+    bool m_bMenuOpen = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
     TModalWnd* m_pRunningDialog = nullptr;

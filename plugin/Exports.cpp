@@ -3,6 +3,7 @@
 #include "fundsbar/KestrovaWnd.h"
 #include "base/PluginState.h"
 #include "base/Texts.h"
+#include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -89,6 +90,7 @@ void HOSTAPI CreateFundsBar() {
     // Listed before the host has it: a host that destroys the window at once finds the bar
     // where it leaves from, and the bar pointer is not used after the host's call.
     g_vecWnds.push_back(bar);
+    g_bBarCreated = true;
     if (hWnd) {
         g_vecWndHandles.Append(hWnd);
     }
@@ -100,10 +102,12 @@ void HOSTAPI CreateFundsBar() {
 extern "C" void HOSTAPI OnPluginFree() {
     // Each bar destroys its window before it goes, so nothing queued for it is delivered after
     // the plug-in has let go of it. A bar whose handler is running (the host freed the plug-in
-    // from a message that the column dialog's loop delivered) goes as that handler returns.
-    const std::vector<TKestrovaWnd*> bars = std::move(g_vecWnds);
-    g_vecWnds.clear();
-    for (TKestrovaWnd* bar : bars) {
+    // from a message that the column dialog's or the menu's loop delivered) goes as that
+    // handler returns. Bars are taken one at a time from the live list: closing one may close
+    // others (a host tearing down a pane with its children), which leave the list as they go.
+    while (!g_vecWnds.empty()) {
+        TKestrovaWnd* bar = g_vecWnds.front();
+        g_vecWnds.erase(g_vecWnds.begin());
         bar->Close();
     }
     g_hValueFont.reset();
@@ -111,7 +115,8 @@ extern "C" void HOSTAPI OnPluginFree() {
     g_hCaptionFont.reset();
     g_hBorderBrush.reset();
     g_hBackBrush.reset();
-    // The window procedure lives in this library; a class left registered would outlive it
-    // if the host unloads the plug-in.
+    // Hook and window procedures live in this library: none may outlive it if the host
+    // unloads the plug-in.
+    ReleaseListHooks();
     UnregisterWindowClasses();
 }

@@ -104,6 +104,13 @@ void StartHoldingBackRelease() {
 
 } // namespace
 
+void ReleaseListHooks() {
+    if (g_pOpenList) {
+        g_pOpenList->CloseUp();
+    }
+    StopHoldingBackRelease();
+}
+
 LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
@@ -537,10 +544,13 @@ void TComboxList::OnLButtonDown(LPARAM lParam) {
     if (i >= nRows) {
         return;
     }
+    // The owner may destroy the list, or free the plug-in, while it handles the choice: nothing
+    // of this object is touched once the message is sent, and no hook is set after it.
+    const HWND hList = m_hWnd;
+    StartHoldingBackRelease();
     if (m_vecItems[static_cast<std::size_t>(i)].checked) {
         // Sent, not posted: the owner acts on the choice while the list is still shown.
-        SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(m_hWnd), i);
+        SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(hList), i);
     }
-    StartHoldingBackRelease();
-    ShowWindow(m_hWnd, SW_HIDE);
+    ShowWindow(hList, SW_HIDE);
 }

@@ -17,6 +17,10 @@ struct ComboItem {
 // Rows of a plain choice: each name a row that reports its index when clicked.
 std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 
+// Closes the open list and lets go of every hook the lists set on the thread (a release still
+// held back among them), whose procedures are in this library.
+void ReleaseListHooks();
+
 // Drop-down list: rows of "%-10s%-20s", at most 230 pixels high with a scroll bar beyond,
 // hot row under the mouse, the chosen row reported to the owner with TCM_SELCHANGED.
 //

@@ -1,18 +1,35 @@
 #include "toolkit/IxFrm.h"
 
+#include "base/DebugReport.h"
+
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 namespace {
-// Every class name a window was created with, on the user-interface thread: what the plug-in
-// must unregister before the host unloads it, whichever layer the window belongs to.
+// The classes the plug-in registered, on the user-interface thread: what it must unregister
+// before the host unloads it, whichever layer their windows belong to.
 std::vector<std::wstring>& RegisteredClassNames() {
     static std::vector<std::wstring> names;
     return names;
 }
+
+std::atomic<long> g_nLiveObjects{0};
 } // namespace
+
+TIxFrm::TIxFrm() {
+    ++g_nLiveObjects;
+}
+
+TIxFrm::~TIxFrm() {
+    --g_nLiveObjects;
+}
+
+long TIxFrm::LiveObjects() {
+    return g_nLiveObjects;
+}
 
 void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD dwExStyle) {
     HINSTANCE hInstance = GetModuleHandleW(nullptr);
@@ -28,11 +45,10 @@ void TIxFrm::Create(const wchar_t* className, HWND hParent, DWORD dwStyle, DWORD
         wc.hInstance = hInstance;
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.lpszClassName = className;
-        RegisterClassExW(&wc);
-    }
-    std::vector<std::wstring>& names = RegisteredClassNames();
-    if (std::find(names.begin(), names.end(), className) == names.end()) {
-        names.emplace_back(className);
+        std::vector<std::wstring>& names = RegisteredClassNames();
+        if (RegisterClassExW(&wc) && std::find(names.begin(), names.end(), className) == names.end()) {
+            names.emplace_back(className);
+        }
     }
     CreateWindowExW(dwExStyle, className, nullptr, dwStyle, 0, 0, 0, 0, hParent, nullptr, hInstance, this);
 }
@@ -111,9 +127,19 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
 }
 
 void UnregisterWindowClasses() {
-    HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    const HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    std::vector<std::wstring> kept;
     for (const std::wstring& name : RegisteredClassNames()) {
-        UnregisterClassW(name.c_str(), hInstance);
+        if (UnregisterClassW(name.c_str(), hInstance)) {
+            continue;
+        }
+        // Its window procedure is in this library: a host that unloads the library now leaves
+        // a class that crashes the next window made of it.
+        const DWORD error = GetLastError();
+        ReportToDebugger("window class " + std::string(name.begin(), name.end()), // ASCII names
+                         "it cannot be unregistered (error " + std::to_string(error) + ")",
+                         "it is tried again when the plug-in is freed next");
+        kept.push_back(name);
     }
-    RegisteredClassNames().clear();
+    RegisteredClassNames() = std::move(kept);
 }

@@ -12,15 +12,18 @@ class TIxFrm {
 public:
     HWND m_hWnd = nullptr;
 
-    virtual ~TIxFrm() = default;
+    virtual ~TIxFrm();
     virtual LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) = 0;
 
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     // The object behind a window of ours, or null.
     static TIxFrm* FromHandle(HWND hWnd);
+    // Window objects made and not yet deleted, on every thread: none once the plug-in has let
+    // go of everything.
+    static long LiveObjects();
 
 protected:
-    TIxFrm() = default;
+    TIxFrm();
     TIxFrm(const TIxFrm&) = delete;
     TIxFrm& operator=(const TIxFrm&) = delete;
 
@@ -55,7 +58,8 @@ private:
     bool m_bDeleteWithWindow = false;
 };
 
-// Unregisters every window class the plug-in has registered in the host process (each window
-// object registers its own class when it first creates a window); only valid once no window of
-// these classes exists.
+// Unregisters the window classes the plug-in registered in the host process (each window object
+// registers its class when it first creates a window, unless a class of that name exists, which
+// is then never the plug-in's to unregister). A class that still has windows stays registered,
+// is reported to a debugger, and is tried again at the next call.
 void UnregisterWindowClasses();

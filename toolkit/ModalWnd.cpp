@@ -112,11 +112,15 @@ bool TModalWnd::IsOwnWindow(HWND hWnd) const {
 }
 
 void TModalWnd::EndModal(int nResult) {
-    const bool bWasRunning = m_bRunning;
+    // The first end holds, however many close paths fire, one inside another's (a host that
+    // closes the bar when it hears of the end): the host hears of it once, and a later OK does
+    // not turn a cancelled run into a saving one.
+    if (!m_bRunning) {
+        return;
+    }
     m_nResult = nResult;
     m_bRunning = false;
-    // The host hears of the end once, however many close paths fire.
-    if (bWasRunning && m_pMainFrame) {
+    if (m_pMainFrame) {
         m_pMainFrame->OnModalEnd();
     }
     DestroyOwnWindow();

@@ -7,6 +7,7 @@
 #include "support/PluginHarness.h"
 #include "support/RecordingWindow.h"
 
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -116,15 +117,38 @@ TEST(PluginLifetime, NoticesReachTheOpenBarsTheDialogSavesAndTheNextLoadShowsIt)
     EXPECT_LT(Separators(again.host.OpenWindow()), 20); // only "Account No." left: its drop mark
 }
 
+// Whether a window of this thread routes its messages into the image [first, second).
+static std::pair<const BYTE*, const BYTE*> g_image;
+static bool g_routesIntoImage = false;
+static BOOL CALLBACK CheckRoute(HWND hWnd, LPARAM) {
+    const auto* proc = reinterpret_cast<const BYTE*>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+    g_routesIntoImage = g_routesIntoImage || (proc >= g_image.first && proc < g_image.second);
+    return TRUE;
+}
+static BOOL CALLBACK CheckRoutesWithin(HWND hWnd, LPARAM) {
+    CheckRoute(hWnd, 0);
+    EnumChildWindows(hWnd, &CheckRoute, 0);
+    return TRUE;
+}
+static bool RoutesInto(const BYTE* base, std::size_t size) {
+    g_image = {base, base + size};
+    g_routesIntoImage = false;
+    EnumThreadWindows(GetCurrentThreadId(), &CheckRoutesWithin, 0);
+    return g_routesIntoImage;
+}
+
 // The terminal quitting or shutting down while the column dialog runs. A quit ends the dialog as
 // Escape does and reaches the terminal's own loop with its exit code; a shutdown that frees the
 // plug-in from a message the dialog's loop delivers (WM_ENDSESSION, sent by the system from
-// another thread) ends the dialog too. Neither saves, and the host hears of every end.
-TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndTheQuitReachesTheHost) {
+// another thread) ends the dialog too, the bar docked in the terminal's frame with a list open.
+// Neither saves, and the host hears of every end. Then the terminal unloads the plug-in, closes
+// its frame, and loads the plug-in again at another address.
+TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndThePlugInLoadsAgainElsewhere) {
     ConfigFolder config;
-    LoadedPlugin plugin;
+    std::optional<LoadedPlugin> loaded(std::in_place);
+    LoadedPlugin& plugin = *loaded;
     plugin.Start(1033);
-    const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 900, 50, 950});
+    const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 900, 1200, 950});
     const HWND bar = plugin.host.OpenWindow();
     EXPECT_GT(Separators(bar), 0);
     constexpr POINT kHideAll = {340, 145};
@@ -150,6 +174,11 @@ TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndTheQuitReache
     EXPECT_EQ(modalCalls(), std::make_pair(std::size_t(1), std::size_t(1)));
     EXPECT_TRUE(config.LayoutLines().empty());
 
+    SetWindowLongPtrW(bar, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    SetParent(bar, terminal);
+    SetWindowPos(bar, nullptr, 0, 0, 1200, 50, SWP_NOZORDER | SWP_FRAMECHANGED);
+    UpdateWindow(terminal);
+    ClickAt(bar, POINT{20, 25}); // its account list, owned by the frame
     RecordingWindow::onMessage = [&](const MSG& m) {
         if (m.hwnd == terminal && m.message == WM_ENDSESSION) {
             plugin.Free();
@@ -166,9 +195,29 @@ TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndTheQuitReache
     EXPECT_FALSE(plugin.started || IsWindow(bar));
     EXPECT_EQ(modalCalls(), std::make_pair(std::size_t(2), std::size_t(2)));
     EXPECT_TRUE(config.LayoutLines().empty());
-    DestroyWindow(terminal);
 
-    LoadedPlugin again; // and it loads again in the same process
-    again.Start(1033);
-    EXPECT_GT(Separators(again.host.OpenWindow()), 0);
+    // Nothing routes into the library any more: the frame may go after it, and a window class
+    // left with its old address would crash the next load's first bar.
+    const auto* base = reinterpret_cast<const BYTE*>(plugin.library.Module());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const std::size_t size = nt->OptionalHeader.SizeOfImage;
+    EXPECT_FALSE(RoutesInto(base, size));
+    for (const wchar_t* name : {L"TKestrovaWnd", L"TCombox", L"TComboxList", L"TPopupWnd", L"TModalWnd",
+                                L"TStaticButton", L"GridList", L"GridCtrl"}) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) << "still registered: " << name;
+    }
+    loaded.reset();
+    DestroyWindow(terminal);
+    void* const taken = VirtualAlloc(const_cast<BYTE*>(base), size, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_EQ(taken, base) << "the old place is not free";
+    {
+        LoadedPlugin again;
+        again.Start(1033);
+        EXPECT_NE(reinterpret_cast<const BYTE*>(again.library.Module()), base);
+        EXPECT_GT(Separators(again.host.OpenWindow()), 0);
+    }
+    VirtualFree(taken, 0, MEM_RELEASE);
 }

@@ -1,6 +1,7 @@
 #include "columns/LayoutSave.h"
 #include "writer/SampleLayouts.h"
 
+#include "support/DebugOutput.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -32,46 +33,6 @@ static std::string Loaded() {
     std::vector<ColumnSetting> columns(3);
     return LoadColumnSettings("Kestrova", columns) ? LayoutIni(columns) : "refused";
 }
-
-// What the code sends to a debugger while this lives, caught as the exceptions a debugger
-// would see: a wide text may be followed by its narrow form, which is kept once.
-class DebugOutput {
-public:
-    DebugOutput() : m_handler(AddVectoredExceptionHandler(1, &Catch)) { lines.clear(); }
-    ~DebugOutput() { RemoveVectoredExceptionHandler(m_handler); }
-    DebugOutput(const DebugOutput&) = delete;
-    DebugOutput& operator=(const DebugOutput&) = delete;
-    // The plug-in's lines caught since the last call (this test's own failures go there too).
-    std::vector<std::string> Take() {
-        std::vector<std::string> told;
-        std::copy_if(lines.begin(), lines.end(), std::back_inserter(told),
-                     [](const std::string& line) { return line.rfind("Kestrova: ", 0) == 0; });
-        lines.clear();
-        return told;
-    }
-
-private:
-    static inline std::vector<std::string> lines;
-    static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
-        constexpr DWORD kNarrow = 0x40010006, kWide = 0x4001000A; // DBG_PRINTEXCEPTION_(WIDE_)C
-        const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-        const bool wide = record.ExceptionCode == kWide;
-        if ((wide || record.ExceptionCode == kNarrow) && record.NumberParameters >= 2) {
-            const ULONG_PTR text = record.ExceptionInformation[1];
-            char narrow[2048] = {};
-            if (wide) {
-                WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, narrow,
-                                    sizeof(narrow) - 1, nullptr, nullptr);
-            }
-            const std::string line = wide ? narrow : reinterpret_cast<const char*>(text);
-            if (wide || lines.empty() || lines.back() != line) {
-                lines.push_back(line);
-            }
-        }
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
-    PVOID m_handler;
-};
 
 static std::vector<std::string> Texts(const std::vector<LayoutProblem>& problems) {
     std::vector<std::string> texts;
@@ -174,7 +135,7 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThem) {
 // Ids are appended, to a list left as it is without a file; pieces that do nothing or are misread
 // are told to a debugger, the first of them once per load.
 TEST_F(ColumnStore, IgnoredIdsAreAppendedAndTheFirstMisreadPieceIsToldOncePerLoad) {
-    DebugOutput debugger;
+    testing_support::DebugOutput debugger;
     const std::string ignoreFile = kDir + "Kestrova.Ignore.pub";
     // clang-format off
     const std::tuple<const char*, std::vector<int>, std::vector<std::string>> lists[] = {
@@ -202,7 +163,7 @@ TEST_F(ColumnStore, IgnoredIdsAreAppendedAndTheFirstMisreadPieceIsToldOncePerLoa
 // A layout is refused unless all 36 keys hold each id once; every reason is found, and the first
 // is told to a debugger once per load.
 TEST_F(ColumnStore, ALayoutIsRefusedUnlessEveryKeyHoldsEachIdOnceAndTheFirstReasonIsTold) {
-    DebugOutput debugger;
+    testing_support::DebugOutput debugger;
     const std::string clean = LayoutIni(SampleLayout(1)); // id 26 at key 5, 31 at key 6
     Write("Kestrova.Show.pub", clean);
     EXPECT_EQ(Loaded(), clean);
@@ -258,7 +219,7 @@ TEST_F(ColumnStore, ASaveReplacesTheLayoutWholeKeepingTheKeysPastAShorterListAnd
 // sections and notes; one that fails leaves the file byte for byte as it was and tells a
 // debugger why. Neither leaves a file behind.
 TEST_F(ColumnStore, ASaveNeverPutsAPartialLayoutInPlaceAndOutlastsABriefHold) {
-    DebugOutput debugger;
+    testing_support::DebugOutput debugger;
     const std::string notes = "; the desk's notes\r\n[Other]\r\nkeep=1\r\n";
     const std::string before = notes + LayoutIni(SampleLayout(1));
     const auto failed = [](const std::string& reason) {

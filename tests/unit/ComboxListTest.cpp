@@ -164,6 +164,12 @@ TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHide
     EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases);
     ClickAt(firstRow); // the next click is the terminal's, whole
     EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases + 1);
+    // A choice whose release never comes (the button went up over another application): the
+    // next click is whole all the same.
+    ClickAt(OnScreen(combo.m_hWnd, {40, 10}));
+    SendMessageW(combo.m_pList->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+    ClickAt(firstRow);
+    EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases + 2);
 
     const HWND list = bar->m_pAccountList->m_hWnd;
     const RECT place = WindowRect(terminal);

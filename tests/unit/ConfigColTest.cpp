@@ -21,6 +21,56 @@ namespace {
 constexpr POINT kCombo = {340, 75}, kShowAll = {340, 115}, kHideAll = {340, 145}, kMoveUp = {340, 235},
                 kMoveDown = {340, 265}, kOK = {340, 450}, kCancel = {340, 480}, kClose = {370, 15};
 
+// The windows of this thread whose messages go to the plug-in's window procedure.
+BOOL CALLBACK CollectOurs(HWND hWnd, LPARAM found) {
+    if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TIxFrm::StaticWndProc)) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(hWnd);
+    }
+    return TRUE;
+}
+BOOL CALLBACK CollectOursWithin(HWND hWnd, LPARAM found) {
+    CollectOurs(hWnd, found);
+    EnumChildWindows(hWnd, &CollectOurs, found);
+    return TRUE;
+}
+std::vector<HWND> OurWindows() {
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectOursWithin, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The plug-in's window classes still registered in the host process.
+std::vector<std::wstring> OurClasses() {
+    std::vector<std::wstring> registered;
+    for (const wchar_t* name : {L"TKestrovaWnd", L"TCombox", L"TComboxList", L"TPopupWnd", L"TModalWnd",
+                                L"TStaticButton", L"GridList", L"GridCtrl"}) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) {
+            registered.push_back(name);
+        }
+    }
+    return registered;
+}
+
+// Run once by a timer of the thread's, inside the loop of a context menu once one shows; a
+// menu still open five seconds later is closed, and that is told.
+std::function<void()> g_inMenuLoop;
+DWORD g_ranInMenuLoop = 0;
+bool g_menuStayed = false;
+void CALLBACK RunInMenuLoop(HWND, UINT, UINT_PTR, DWORD) {
+    if (!FindWindowW(L"#32768", nullptr)) {
+        return;
+    }
+    if (g_inMenuLoop) {
+        g_ranInMenuLoop = GetTickCount();
+        std::exchange(g_inMenuLoop, nullptr)();
+    } else if (GetTickCount() - g_ranInMenuLoop > 5000) {
+        g_menuStayed = true;
+        EndMenu();
+    }
+}
+
 class ConfigDialog : public FundsTest {
 protected:
     static TConfigCol& DialogOf(HWND h) { return *dynamic_cast<TConfigCol*>(TIxFrm::FromHandle(h)); }
@@ -251,28 +301,149 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
     EXPECT_TRUE(bar->m_vecSettings[30].bIgnored);
 }
 
-// The host may close a bar from a message the dialog's loop delivers. The bar docked in the
-// terminal's frame: the dialog's owner is the frame, so it does not go with the bar's window.
-TEST_F(ConfigDialog, ABarClosedWhileItsDialogRunsEndsTheDialogUnsavedAndLeavesOnceItsHandlerReturns) {
+// The host may close a bar while its dialog runs: from a message the dialog's loop delivers, or
+// when it hears that the run begins or ends (after Escape). The bar docked in the terminal's
+// frame: the dialog's owner is the frame, so it does not go with the bar's window. Each way the
+// run ends once, unsaved, the bar leaves the lists at once and its object as its handler returns.
+TEST_F(ConfigDialog, ABarClosedWhileItsDialogRunsEndsTheDialogOnceUnsavedAndGoesAsItsHandlerReturns) {
     const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 150, 1200, 250});
-    SetWindowLongPtrW(bar->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
-    SetParent(bar->m_hWnd, terminal);
-    SetWindowPos(bar->m_hWnd, nullptr, 0, 0, 1200, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-    UpdateWindow(terminal);
-    const HWND other = OpenBar(600, 50)->m_hWnd;
-    std::vector<HWND> listed;
-    EXPECT_TRUE(Run({[&](HWND hDialog) {
-        ClickAt(hDialog, kHideAll);
-        DestroyWindow(bar->m_hWnd);
-        EXPECT_FALSE(IsWindow(hDialog));
-        // Out of the lists at once, though its object waits for the handler running the dialog.
-        EXPECT_EQ(g_vecWnds.size(), 1u);
-        g_vecWndHandles.ForEach([&](HWND hWnd) { listed.push_back(hWnd); });
-    }}));
-    bar = nullptr;
-    EXPECT_EQ(listed, std::vector<HWND>{other});
-    EXPECT_TRUE(g_vecWnds.size() == 1 && g_vecWnds[0]->m_hWnd == other);
-    EXPECT_EQ(modalCalls, "BE");
+    const HWND other = bar->m_hWnd;
+    const long others = TIxFrm::LiveObjects(); // the other bar and its lists
+    const struct {
+        const char* name;
+        bool atBegin, atEnd; // closed as the host hears of the run's beginning, or end; else from the loop
+    } roads[] = {{"from the loop", false, false},
+                 {"as the run begins", true, false},
+                 {"as the run ends", false, true}};
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.name);
+        TKestrovaWnd* docked = OpenBar(1200, 50);
+        SetWindowLongPtrW(docked->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+        SetParent(docked->m_hWnd, terminal);
+        SetWindowPos(docked->m_hWnd, nullptr, 0, 0, 1200, 50,
+                     SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        UpdateWindow(terminal);
+        const HWND hDocked = docked->m_hWnd;
+        const bool fromLoop = !road.atBegin && !road.atEnd;
+        modalCalls.clear();
+        host.onModalBegin = [this, hDocked, close = road.atBegin] {
+            modalCalls += 'B';
+            if (close) {
+                DestroyWindow(hDocked);
+            }
+        };
+        host.onModalEnd = [this, hDocked, close = road.atEnd] {
+            modalCalls += 'E';
+            if (close) {
+                DestroyWindow(hDocked);
+            }
+        };
+        std::vector<HWND> listed;
+        long during = 0;
+        RunModal({[&](HWND hDialog) {
+                     ClickAt(hDialog, kHideAll);
+                     if (!fromLoop) {
+                         PostMessageW(hDialog, WM_KEYDOWN, VK_ESCAPE, 0);
+                         return;
+                     }
+                     DestroyWindow(hDocked);
+                     EXPECT_FALSE(IsWindow(hDialog));
+                     // Out of the lists at once, though its object waits for the handler running
+                     // the dialog.
+                     g_vecWndHandles.ForEach([&](HWND hWnd) { listed.push_back(hWnd); });
+                     during = TIxFrm::LiveObjects();
+                 }},
+                 [&] {
+                     DoubleClickAt(hDocked, POINT{100, 25});
+                 });
+        EXPECT_FALSE(IsWindow(hDocked));
+        EXPECT_EQ(modalCalls, "BE");
+        EXPECT_TRUE(config.LayoutLines().empty());
+        EXPECT_TRUE(g_vecWnds.size() == 1 && g_vecWnds[0]->m_hWnd == other);
+        EXPECT_EQ(TIxFrm::LiveObjects(), others);
+        if (fromLoop) {
+            EXPECT_EQ(listed, std::vector<HWND>{other});
+            EXPECT_GT(during, others) << "the bar went while its handler ran";
+        }
+    }
+    DestroyWindow(terminal);
+}
+
+// However the host frees the plug-in (a bar docked in its frame with a list open and the release
+// of a choice held back, from inside that bar's column dialog or context menu), nothing of the
+// plug-in is left when the free returns: no window routed into it, no hook, no class it
+// registered, so the host may unload it. A class of one of its names that the host registered
+// first stays the host's. The bar whose handler runs the dialog or menu goes as it returns.
+TEST_F(ConfigDialog, TheFreeLeavesNoWindowHookOrClassOfThePlugInByAnyRoad) {
+    const HWND terminal = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 150, 1200, 250});
+    WNDCLASSEXW hostClass = {};
+    hostClass.cbSize = sizeof(hostClass);
+    hostClass.lpfnWndProc = &DefWindowProcW;
+    hostClass.hInstance = GetModuleHandleW(nullptr);
+    hostClass.lpszClassName = L"TPopupWnd";
+    ASSERT_TRUE(RegisterClassExW(&hostClass));
+    const std::unique_ptr<void, void (*)(void*)> unregister(
+        &hostClass, [](void*) { UnregisterClassW(L"TPopupWnd", GetModuleHandleW(nullptr)); });
+    {
+        TPopupWnd popup; // its window is made of the host's class, which the plug-in finds there
+        popup.Create(terminal);
+        DestroyWindow(FindWindowW(L"TPopupWnd", nullptr));
+    }
+    enum Road { kNormal, kDialogLoop, kMenuLoop };
+    for (const Road road : {kNormal, kDialogLoop, kMenuLoop}) {
+        SCOPED_TRACE(road);
+        if (road != kNormal) {
+            SetUp();
+        }
+        DestroyWindow(bar->m_hWnd); // the docked bar alone, whose lists stay while its handler runs
+        TKestrovaWnd* docked = OpenBar(1200, 50);
+        SetWindowLongPtrW(docked->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+        SetParent(docked->m_hWnd, terminal);
+        SetWindowPos(docked->m_hWnd, nullptr, 0, 0, 1200, 50,
+                     SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        PointAt(*docked, POINT{20, 25});
+        SendMessageW(docked->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        Mouse(docked->m_pAccountList->m_hWnd, POINT{20, 5}, {WM_LBUTTONDOWN}); // its release never comes
+        PointAt(*docked, POINT{20, 25});
+        SendMessageW(docked->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        ASSERT_TRUE(IsWindowVisible(docked->m_pAccountList->m_hWnd));
+        std::vector<HWND> left = {terminal};
+        std::vector<std::wstring> classes;
+        long during = -1;
+        int released = 0;
+        const auto free = [&] {
+            OnPluginFree();
+            left = OurWindows();
+            classes = OurClasses();
+            during = TIxFrm::LiveObjects();
+            const int releases = RecordingWindow::Count(terminal, WM_LBUTTONUP);
+            PostMessageW(terminal, WM_LBUTTONUP, 0, 0);
+            PumpMessages();
+            released = RecordingWindow::Count(terminal, WM_LBUTTONUP) - releases;
+        };
+        if (road == kNormal) {
+            free();
+        } else if (road == kDialogLoop) {
+            RunModal({[&](HWND) { free(); }}, [&] { DoubleClickAt(docked->m_hWnd, POINT{300, 25}); });
+        } else {
+            g_inMenuLoop = free;
+            const UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunInMenuLoop);
+            SendMessageW(docked->m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+            SendMessageW(docked->m_hWnd, WM_RBUTTONUP, 0, 0);
+            KillTimer(nullptr, timer);
+            EXPECT_FALSE(std::exchange(g_menuStayed, false)) << "the menu stayed open";
+        }
+        EXPECT_EQ(left, std::vector<HWND>{});
+        EXPECT_EQ(classes, std::vector<std::wstring>{L"TPopupWnd"});
+        // Left until its handler returns: the bar with its lists, and the objects of the dialog it runs.
+        if (road == kDialogLoop) {
+            EXPECT_GT(during, 3);
+        } else {
+            EXPECT_EQ(during, road == kMenuLoop ? 3 : 0);
+        }
+        EXPECT_EQ(TIxFrm::LiveObjects(), 0);
+        EXPECT_EQ(released, 1) << "a hook held the release back";
+    }
     EXPECT_TRUE(config.LayoutLines().empty());
     DestroyWindow(terminal);
 }

@@ -172,9 +172,14 @@ TEST_F(FundsBarPaint, CellsFollowLayoutFilesFiguresFontsAndLanguageAndTheDropCel
     OnPluginLoad(2052);
     OnPluginInit(host.PluginManager());
     bar = OpenBar();
-    // A release whose press was elsewhere (it closed another menu, say) offers nothing.
+    // A release whose press was elsewhere (it closed another menu, say), or that left the bar
+    // after its press, offers nothing.
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, &ReadOpenMenu);
-    SendMessageW(bar->m_hWnd, WM_RBUTTONUP, 0, 0);
+    for (const UINT uMsg : {WM_MOUSELEAVE, WM_CAPTURECHANGED}) {
+        SendMessageW(bar->m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+        SendMessageW(bar->m_hWnd, uMsg, 0, 0);
+        SendMessageW(bar->m_hWnd, WM_RBUTTONUP, 0, 0);
+    }
     EXPECT_EQ(g_menu, L"");
     SendMessageW(bar->m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, 0);
     SendMessageW(bar->m_hWnd, WM_RBUTTONUP, 0, 0);

@@ -8,6 +8,7 @@
 #include "support/PluginHarness.h"
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachEveryBar) {
@@ -35,9 +36,16 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachE
         OnPluginFree();
     }
 
+    // Announcements are kept once a bar has been created, whether or not one is open when they come.
     host::TestHost host;
     OnPluginLoad(1033);
     OnPluginInit(host.PluginManager());
+    g_strUserNo.Set("before");
+    OnHostMessage(0, 0, "MouseOrder", "UserNo_Update", "UserNo=1001");
+    EXPECT_EQ(g_strUserNo.Get(), "before");
+    DestroyWindow(host.OpenWindow());
+    OnHostMessage(0, 0, "MouseOrder", "UserNo_Update", "UserNo=1001");
+    EXPECT_EQ(g_strUserNo.Get(), "1001");
     const std::vector<HWND> bars = {host.OpenWindow(), host.OpenWindow()};
     // Source, key, value, and the number then held: null when it is no announcement, which
     // then reaches no bar.
@@ -51,13 +59,48 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachE
     for (const auto& [source, key, value, userNo] : messages) {
         SCOPED_TRACE(std::string(source) + "|" + key + "|" + value);
         g_strUserNo.Set("before");
-        host.SendHostMessage(1, source, key, value);
+        host.SendHostMessage(2, source, key, value);
         EXPECT_EQ(g_strUserNo.Get(), userNo ? userNo : "before");
         EXPECT_EQ(testing_support::TakeBarMessages(),
                   userNo ? testing_support::OnceToEach(bars, FBM_USERNOUPDATE, 0)
                          : testing_support::Posted{});
     }
     OnPluginFree();
+}
+
+// Every operation, by whichever way it leaves, lets go of its lock: a thread of its own then
+// takes the list and the text for writing at once (a lock left held would keep it waiting for
+// ever; it is left behind after ten seconds).
+TEST(PluginStateThreads, NoOperationLeavesItsLockHeld) {
+    static BarHandleList list;
+    static SharedText text;
+    const auto writableElsewhere = [] {
+        const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread([done] {
+            list.Append(HWND(9));
+            list.Remove(HWND(9));
+            text.Set("elsewhere");
+            SetEvent(done);
+        }).detach();
+        const bool written = WaitForSingleObject(done, 10000) == WAIT_OBJECT_0;
+        if (written) {
+            CloseHandle(done);
+        }
+        return written;
+    };
+    const std::pair<const char*, std::function<void()>> operations[] = {
+        {"append", [] { list.Append(HWND(1)); }},
+        {"remove one listed", [] { list.Remove(HWND(1)); }},
+        {"remove one not listed", [] { list.Remove(HWND(2)); }},
+        {"size and emptiness", [] { list.Empty(); }},
+        {"walk", [] { list.ForEach([](HWND) {}); }},
+        {"set", [] { text.Set("1001"); }},
+        {"get", [] { text.Get(); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        operation();
+        ASSERT_TRUE(writableElsewhere()) << name;
+    }
 }
 
 // Host callbacks read the bar handles on threads of the host's own, while the user-interface
