@@ -5,8 +5,9 @@
 #
 # KESTROVA_HEAP_CHECK=1 (the test runs and the soak set it) turns on Wine's heap checking for
 # the program and every process it starts: a block freed twice, or a heap found damaged, is
-# reported as a "warn:heap" or "err:heap" line on standard error, and the program then fails
-# (with its own exit code, or 3 when it had none), whatever it printed itself.
+# reported as a "warn:heap" or "err:heap" line on standard error, where it stands among the
+# program's own lines, and the program then fails (with its own exit code, or 3 when it had
+# none), whatever it printed itself.
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=${KESTROVA_WINEPREFIX:-$here/../build/wineprefix}
 if [ "${KESTROVA_CALIBRI:-}" = 1 ]; then
@@ -19,13 +20,21 @@ if [ "${KESTROVA_HEAP_CHECK:-}" != 1 ]; then
 fi
 
 export WINEDEBUG=$WINEDEBUG,err+heap,warn+heap
-# Into a file, not a pipe: a process the program leaves behind keeps its standard error open.
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkfifo "$work/stderr"
+awk -v found="$work/found" '{ print; fflush() }
+    /(^|:)(warn|err):heap:/ { print "heap" > found; close(found) }' <"$work/stderr" >&2 &
+reader=$!
 status=0
-wine "$@" 2>"$log" || status=$?
-cat "$log" >&2
-if grep -qE '(^|:)(warn|err):heap:' "$log"; then
+wine "$@" 2>"$work/stderr" || status=$?
+# The reader ends once every writer of the program's standard error has gone; a process the
+# program left running may keep it, and is not waited for beyond five seconds.
+for _ in $(seq 50); do
+    kill -0 "$reader" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -s "$work/found" ]; then
     echo "wine-exec: the heap lines above come from Wine's heap checking: memory freed twice or" \
         "written after it was freed; failing $(basename "${1:-}")" >&2
     [ "$status" -ne 0 ] || status=3
