@@ -75,7 +75,7 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
             told.emplace_back(msg.message, msg.lParam, GetFocus() == hButton);
         }
         DWORD old = 0;
-        if (msg.message == TCM_CLICKED && told.size() == 3) {
+        if (msg.message == TCM_CLICKED && told.size() == 7) {
             button->~TStaticButton();
             VirtualProtect(alone, 0x10000, PAGE_NOACCESS, &old);
         }
@@ -84,13 +84,17 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
     SendMessageW(hButton, WM_LBUTTONUP, 0, MAKELPARAM(190, 10)); // released elsewhere: nothing
     SendMessageW(hButton, WM_KEYDOWN, 'A', 0);                   // any key: posted, and no click
     PumpMessages();
+    for (const WPARAM vk : {VK_SPACE, VK_RETURN}) { // a click, and posted as any key is
+        SendMessageW(hButton, WM_KEYDOWN, vk, 0);
+        PumpMessages();
+    }
     ClickAt(parent, POINT{40, 20});
     PumpMessages();
     RecordingWindow::onMessage = nullptr;
     EXPECT_FALSE(IsWindow(hButton));
-    EXPECT_EQ(told,
-              (std::vector<std::tuple<UINT, LPARAM, bool>>{
-                  {TCM_CLICKED, 3, true}, {TCM_KEYDOWN, LPARAM(hButton), true}, {TCM_CLICKED, 3, true}}));
+    const std::tuple<UINT, LPARAM, bool> click = {TCM_CLICKED, 3, true},
+                                         key = {TCM_KEYDOWN, LPARAM(hButton), true};
+    EXPECT_EQ(told, (std::vector<std::tuple<UINT, LPARAM, bool>>{click, key, click, key, click, key, click}));
     VirtualFree(alone, 0, MEM_RELEASE);
 }
 
