@@ -41,12 +41,14 @@ TEST_F(FlatControls, ButtonPaintsFaceFrameAndFocusInEachLook) {
     }
 }
 
-TEST_F(FlatControls, ComboPaintsFrameAndTriangleInEachLook) {
+TEST_F(FlatControls, ComboPaintsFrameTriangleAndFocusInEachLook) {
     TCombox combo;
     Canvas canvas(60, 20);
-    for (const bool hover : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "hover " << hover);
+    for (int look = 0; look < 4; ++look) {
+        const bool hover = look & 1, focus = look & 2;
+        SCOPED_TRACE(testing::Message() << "hover " << hover << " focus " << focus);
         combo.m_bHover = hover;
+        combo.m_bFocus = focus;
         canvas.Fill(RGB(1, 2, 3));
         combo.DrawCombox(canvas.dc(), RECT{0, 0, 60, 20});
         EXPECT_EQ(canvas.Pixel(0, 0), hover ? kHoverFrame : kBorder);
@@ -55,13 +57,15 @@ TEST_F(FlatControls, ComboPaintsFrameAndTriangleInEachLook) {
         // A grey triangle 9 wide and 5 high, pointing down from (48, 8).
         EXPECT_EQ(canvas.Count(RECT{47, 6, 59, 15}, kBorder), 9 + 7 + 5 + 3 + 1);
         EXPECT_EQ(canvas.Count(RECT{48, 8, 57, 9}, kBorder), 9);
+        EXPECT_EQ(canvas.Count(RECT{3, 3, 43, 4}, RGB(50, 50, 50)) > 10,
+                  focus); // dotted, left of the triangle
     }
 }
 
 TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
     const HWND parent = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{100, 100, 500, 400});
     // The button lives alone in memory made unreadable once the parent destroys it in the
-    // second click: any touch of it after the click is sent faults, which ends the run at once
+    // last click: any touch of it after the click is sent faults, which ends the run at once
     // (Wine's debugger would hold it until the test's time ran out).
     SetUnhandledExceptionFilter(&EndOnFault);
     void* alone = VirtualAlloc(nullptr, 0x10000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
