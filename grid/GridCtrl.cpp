@@ -82,16 +82,13 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        m_bFocus = uMsg == WM_SETFOCUS;
-        InvalidateRect(m_hWnd, nullptr, FALSE);
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
     case WM_KEYDOWN:
-        OnKeyDown(wParam);
+        OnKeyDown(uMsg, wParam);
         return 0;
     case WM_SYSKEYDOWN:
-        if (wParam == VK_DOWN) {
-            ToggleEditorList();
-        }
+        OnKeyDown(uMsg, wParam);
         // The default handling still sees every key with Alt, so that letting go of Alt
         // afterwards does not enter a menu.
         return kNotHandled;
@@ -853,7 +850,14 @@ void TGridCtrl::ToggleEditorList() {
     m_pEditor->ToggleList(true);
 }
 
-void TGridCtrl::OnKeyDown(WPARAM wParam) {
+void TGridCtrl::OnKeyDown(UINT uMsg, WPARAM wParam) {
+    if (TCombox::IsDropDownKey(uMsg, wParam)) {
+        ToggleEditorList();
+        return;
+    }
+    if (uMsg != WM_KEYDOWN) {
+        return;
+    }
     switch (wParam) {
     case VK_UP:
     case VK_DOWN:
@@ -861,9 +865,6 @@ void TGridCtrl::OnKeyDown(WPARAM wParam) {
         break;
     case VK_SPACE:
         ToggleCurrentRow();
-        break;
-    case VK_F4:
-        ToggleEditorList();
         break;
     default:
         break;

@@ -154,9 +154,9 @@ private:
     void PositionEditor(const GridCellId& cell, TCombox* editor);
     void OnSetCursor();
     void DrawFocus(HDC hDC, const RECT& rcClient);
-    // Up and Down move the current row, Space ticks or unticks its check box, F4 (like
-    // Alt+Down) opens or closes its in-place editor's list.
-    void OnKeyDown(WPARAM wParam);
+    // WM_KEYDOWN or WM_SYSKEYDOWN. Up and Down move the current row, Space ticks or unticks its
+    // check box, F4 or Alt+Down open or close its in-place editor's list.
+    void OnKeyDown(UINT uMsg, WPARAM wParam);
     void MoveCurrentRow(int nStep);
     bool HasCurrentDataRow() const;
     // The current data row brought into view, and its first cell of the given kind with its

@@ -28,20 +28,14 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        m_bFocus = uMsg == WM_SETFOCUS;
-        InvalidateRect(m_hWnd, nullptr, FALSE);
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
     case WM_KEYDOWN:
-        if (wParam != VK_F4) {
-            return kNotHandled;
-        }
-        ToggleList(true);
-        return 0;
     case WM_SYSKEYDOWN:
-        if (wParam == VK_DOWN) {
+        if (IsDropDownKey(uMsg, wParam)) {
             ToggleList(true);
         }
-        // The default handling still sees every key with Alt, so that letting go of Alt
+        // The default handling still sees the keys: with Alt, so that letting go of Alt
         // afterwards does not enter a menu.
         return kNotHandled;
     case WM_PAINT:
@@ -65,6 +59,10 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     default:
         return kNotHandled;
     }
+}
+
+bool TCombox::IsDropDownKey(UINT uMsg, WPARAM wParam) {
+    return (uMsg == WM_KEYDOWN && wParam == VK_F4) || (uMsg == WM_SYSKEYDOWN && wParam == VK_DOWN);
 }
 
 void TCombox::SetText(const std::wstring& text) {

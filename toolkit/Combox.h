@@ -37,6 +37,8 @@ public:
     // Opens the list under the combo, with the row of its text lit when asked; closes it when
     // it shows.
     void ToggleList(bool bLightChoice);
+    // F4 (WM_KEYDOWN) or Alt+Down (WM_SYSKEYDOWN): the keys that open or close a drop-down list.
+    static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
 
     bool m_bHover = false;
     bool m_bFocus = false;

@@ -31,8 +31,7 @@ LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     switch (uMsg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        m_bFocus = uMsg == WM_SETFOCUS;
-        Repaint();
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
     case WM_PAINT:
         OnPaint();
