@@ -18,6 +18,7 @@ constexpr int kHScrollLine = 5;  // pixels per horizontal arrow click
 constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, x and x+1
 constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell
 constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
+constexpr int kFocusInset = 2; // the focus frame inside the current row's band
 
 SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
     SCROLLINFO si = {};
@@ -79,9 +80,18 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     case WM_SETCURSOR:
         OnSetCursor();
         return 0;
-    case WM_KEYDOWN:
-        OnKeyDown(wParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(uMsg, wParam);
+        return 0;
+    case WM_SYSKEYDOWN:
+        OnKeyDown(uMsg, wParam);
+        // The default handling still sees every key with Alt, so that letting go of Alt
+        // afterwards does not enter a menu.
+        return kNotHandled;
     case WM_HSCROLL:
         OnHScroll(wParam);
         return 0;
@@ -104,10 +114,15 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         }
         return 0;
     case WM_LBUTTONDBLCLK:
+        // The second press of two quick ones: a press as the first was (it may start a resize
+        // or a header drag), then what a double click means.
+        SetFocus(m_hWnd);
         m_bOwnPress = true;
+        OnLButtonDown();
         OnLButtonDblClk();
         return 0;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
         SetFocus(m_hWnd);
         OnRButtonDown();
         return 0;
@@ -422,6 +437,9 @@ void TGridCtrl::OnPaint() {
     PaintBuffered([this, &fonts](HDC hDC, const RECT& rc) {
         DrawBackground(hDC, rc);
         PaintRows(hDC, rc, fonts);
+        if (m_bFocus) {
+            DrawFocus(hDC, rc);
+        }
         if (m_nMouseMode == kGridResizing) {
             const POINT pt = CursorPoint();
             PenHandle pen = MakeSolidPen(kResizeGuide);
@@ -429,6 +447,21 @@ void TGridCtrl::OnPaint() {
             DrawLine(hDC, pt.x, rc.top, pt.x, rc.bottom);
         }
     });
+}
+
+void TGridCtrl::DrawFocus(HDC hDC, const RECT& rcClient) {
+    // Around the current row where it shows, else around the whole grid.
+    RECT rc = rcClient;
+    const int screenRow = m_nCurRow - VScrollPos();
+    POINT topLeft = {}, bottomRight = {};
+    if (HasCurrentDataRow() && screenRow >= 1 && screenRow < m_nPageRows &&
+        GetCellOrigin(screenRow, 0, &topLeft) && GetCellOrigin(screenRow + 1, m_nCols, &bottomRight)) {
+        // Rows start one pixel right of and below their origin.
+        rc = RECT{topLeft.x + 1, topLeft.y + 1, bottomRight.x + 1, bottomRight.y + 1};
+        OffsetRect(&rc, -GetScrollPos(m_hWnd, SB_HORZ), 0);
+    }
+    InflateRect(&rc, -kFocusInset, -kFocusInset);
+    DrawFocusRect(hDC, &rc);
 }
 
 void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
@@ -752,8 +785,7 @@ void TGridCtrl::OnLButtonDblClk() {
         return;
     }
     if (auto* combo = dynamic_cast<TGridCellCombox*>(cell)) {
-        combo->m_pCombox = m_pEditor.get();
-        m_editCell = hit;
+        LendEditor(*combo, hit);
     } else {
         m_nCurRow = hit.row;
         InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -763,15 +795,88 @@ void TGridCtrl::OnLButtonDblClk() {
     cell->BeginEdit(GetCellRect(hit));
 }
 
-void TGridCtrl::OnKeyDown(WPARAM wParam) {
-    if (wParam != VK_UP && wParam != VK_DOWN) {
+void TGridCtrl::LendEditor(TGridCellCombox& cell, const GridCellId& id) {
+    cell.m_pCombox = m_pEditor.get();
+    m_editCell = id;
+}
+
+bool TGridCtrl::HasCurrentDataRow() const {
+    return m_nCurRow > 0 && m_nCurRow < m_nRows;
+}
+
+template <typename Cell> Cell* TGridCtrl::CurrentRowCell(GridCellId* id) {
+    if (!HasCurrentDataRow()) {
+        return nullptr;
+    }
+    if (ScrollToShow(m_nCurRow)) {
+        NotifyVisibleRange();
+    }
+    // A page too small for a data row shows none.
+    const int screenRow = ScreenRowOf(m_nCurRow);
+    if (screenRow < 1 || screenRow >= m_nPageRows) {
+        return nullptr;
+    }
+    for (int col = 0; col < m_nCols; ++col) {
+        if (auto* cell = dynamic_cast<Cell*>(GetCell(screenRow, col))) {
+            *id = GridCellId{m_nCurRow, col};
+            return cell;
+        }
+    }
+    return nullptr;
+}
+
+void TGridCtrl::ToggleCurrentRow() {
+    GridCellId id = {};
+    if (auto* checkbox = CurrentRowCell<TGridCellCheckbox>(&id)) {
+        checkbox->m_bChecked = !checkbox->m_bChecked;
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        SendMessageW(GetParent(m_hWnd), TCM_CELLCHECK, reinterpret_cast<WPARAM>(&id),
+                     checkbox->m_bChecked ? 1 : 0);
+    }
+}
+
+void TGridCtrl::ToggleEditorList() {
+    if (m_pEditor && m_pEditor->m_pList && m_pEditor->m_pList->IsDroppedDown()) {
+        m_pEditor->m_pList->CloseUp();
         return;
     }
+    GridCellId id = {};
+    auto* combo = CurrentRowCell<TGridCellCombox>(&id);
+    if (!combo || !m_pEditor) {
+        return;
+    }
+    LendEditor(*combo, id);
+    combo->BeginEdit(GetCellRect(id));
+    m_pEditor->ToggleList(true);
+}
+
+void TGridCtrl::OnKeyDown(UINT uMsg, WPARAM wParam) {
+    if (TCombox::IsDropDownKey(uMsg, wParam)) {
+        ToggleEditorList();
+        return;
+    }
+    if (uMsg != WM_KEYDOWN) {
+        return;
+    }
+    switch (wParam) {
+    case VK_UP:
+    case VK_DOWN:
+        MoveCurrentRow(wParam == VK_UP ? -1 : 1);
+        break;
+    case VK_SPACE:
+        ToggleCurrentRow();
+        break;
+    default:
+        break;
+    }
+}
+
+void TGridCtrl::MoveCurrentRow(int nStep) {
     m_selRows.clear();
     if (m_nCurRow < 0 || m_nCurRow >= m_nRows) {
         m_nCurRow = 0;
     }
-    m_nCurRow += wParam == VK_UP ? -1 : 1;
+    m_nCurRow += nStep;
     // The header cannot be reached with the keys.
     if (m_nCurRow <= 0) {
         m_nCurRow = 1;

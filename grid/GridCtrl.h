@@ -130,6 +130,8 @@ public:
     GridCellId m_pressedCell = {-1, -1};
     std::unique_ptr<TCombox> m_pEditor;
     GridCellId m_editCell = {-1, -1};
+    // The grid has the keyboard focus: the current row shows a focus frame.
+    bool m_bFocus = false;
 
 private:
     // Creates the in-place editor, hidden, with the first combo cell.
@@ -151,7 +153,21 @@ private:
     // view vertically.
     void PositionEditor(const GridCellId& cell, TCombox* editor);
     void OnSetCursor();
-    void OnKeyDown(WPARAM wParam);
+    void DrawFocus(HDC hDC, const RECT& rcClient);
+    // WM_KEYDOWN or WM_SYSKEYDOWN. Up and Down move the current row, Space ticks or unticks its
+    // check box, F4 or Alt+Down open or close its in-place editor's list.
+    void OnKeyDown(UINT uMsg, WPARAM wParam);
+    void MoveCurrentRow(int nStep);
+    bool HasCurrentDataRow() const;
+    // The current data row brought into view, and its first cell of the given kind with its
+    // id; null without one.
+    template <typename Cell> Cell* CurrentRowCell(GridCellId* id);
+    // As a click on the box does.
+    void ToggleCurrentRow();
+    // Shows the editor over the current row's combo cell with its list open, the cell's
+    // choice lit; closes the list when it shows.
+    void ToggleEditorList();
+    void LendEditor(TGridCellCombox& cell, const GridCellId& id);
     void OnMouseMove();
     void OnLButtonDown();
     void OnLButtonUp();

@@ -9,7 +9,9 @@
 // Drop-down choice box: shows the current text and a grey triangle, frames itself blue under
 // the mouse and opens its list under itself when clicked. A row chosen in the list becomes
 // the text and is reported to the parent with a posted TCM_SELCHANGED (wParam the row index,
-// lParam the combo's window). The text is never typed in.
+// lParam the combo's window). The text is never typed in. While it has the keyboard focus it
+// shows a dotted frame, and Alt+Down or F4 opens its list with the row of its text lit (or
+// closes the list).
 class TCombox : public TIxFrm {
 public:
     TCombox();
@@ -32,8 +34,14 @@ public:
     void SetItems(const std::vector<ComboItem>& items);
     // Creates the list on first use, sized to the combo's width and filled with its rows.
     void EnsureList();
+    // Opens the list under the combo, with the row of its text lit when asked; closes it when
+    // it shows.
+    void ToggleList(bool bLightChoice);
+    // F4 (WM_KEYDOWN) or Alt+Down (WM_SYSKEYDOWN): the keys that open or close a drop-down list.
+    static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
 
     bool m_bHover = false;
+    bool m_bFocus = false;
     HFONT m_hFont = nullptr;
     std::wstring m_strText;
     int m_nCurSel = -1;

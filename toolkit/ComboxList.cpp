@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string>
 
+#include <windowsx.h>
+
 namespace {
 
 constexpr int kWheelRows = 2; // rows per wheel message, whatever its delta
@@ -107,7 +109,7 @@ void StartHoldingBackRelease() {
 LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
-        if (g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
+        if (g_pOpenList->TakesKey(*msg) || g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
             msg->message = WM_NULL;
         }
     }
@@ -280,6 +282,7 @@ void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int n
     m_rcAnchor = rcAnchor;
     m_ptAnchorOrigin = AnchorOrigin();
     m_anchorDoubleClick = doubleClick;
+    GetCursorPos(&m_ptMouse);
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
@@ -291,6 +294,31 @@ void TComboxList::CloseUp() {
 
 bool TComboxList::IsDroppedDown() const {
     return m_hWnd && IsWindowVisible(m_hWnd);
+}
+
+void TComboxList::LightRow(int nRow) {
+    m_nHot = -1;
+    if (nRow >= 0 && nRow < static_cast<int>(m_vecItems.size())) {
+        const int nFirst = FirstVisibleRow(), nPage = PageRows();
+        if (m_bHasScroll && (nRow < nFirst || nRow >= nFirst + nPage)) {
+            SetScrollPos(m_hWnd, SB_VERT, nRow < nFirst ? nRow : nRow - nPage + 1, TRUE);
+        }
+        m_nHot = nRow - FirstVisibleRow();
+    }
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+int TComboxList::LitRow() const {
+    return m_nHot >= 0 ? FirstVisibleRow() + m_nHot : -1;
+}
+
+void TComboxList::ChooseLitRow() {
+    const int i = LitRow();
+    if (i >= 0 && i < static_cast<int>(m_vecItems.size()) &&
+        m_vecItems[static_cast<std::size_t>(i)].checked) {
+        SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(m_hWnd), i);
+    }
+    CloseUp();
 }
 
 POINT TComboxList::AnchorOrigin() const {
@@ -317,6 +345,26 @@ bool TComboxList::IsOnAnchor(const MSG& msg) const {
     POINT pt = msg.pt;
     ScreenToClient(m_hAnchor, &pt);
     return PtInRect(&m_rcAnchor, pt) != 0;
+}
+
+bool TComboxList::TakesKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    switch (msg.wParam) {
+    case VK_UP:
+    case VK_DOWN: {
+        // From no lit row either key lights the first.
+        const int nLast = static_cast<int>(m_vecItems.size()) - 1, nLit = LitRow();
+        LightRow(nLit < 0 ? 0 : std::clamp(nLit + (msg.wParam == VK_UP ? -1 : 1), 0, nLast));
+        return true;
+    }
+    case VK_RETURN:
+        ChooseLitRow();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
@@ -508,6 +556,12 @@ void TComboxList::OnMouseWheel(WPARAM wParam) {
 }
 
 void TComboxList::OnMouseMove(LPARAM lParam) {
+    POINT ptScreen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(m_hWnd, &ptScreen);
+    if (ptScreen.x == m_ptMouse.x && ptScreen.y == m_ptMouse.y) {
+        return;
+    }
+    m_ptMouse = ptScreen;
     TrackMouseLeave();
     const POINT pt = PointOf(lParam);
     RECT rc = {};

@@ -23,10 +23,12 @@ std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 // Owners open it with DropDown and may close it with CloseUp. While it shows it never takes
 // activation or the keyboard focus, and it closes as drop-down lists do: on Escape, on a
 // click anywhere outside it, when the application loses activation, and when the window it
-// dropped down from moves, hides or is minimised. Escape closes it and goes no further. The
-// release of a click on a row lands nowhere. A click on the cell
-// or box it was opened from only closes it; an owner that is sent such a click itself (no
-// click from the user is) tells it apart with IsDroppedDown.
+// dropped down from moves, hides or is minimised. Meanwhile it takes Up and Down, which move
+// the lit row, and Enter, which chooses the lit row as a click does (or only closes the list
+// when none is lit); Escape closes it. These keys go no further. The release of a click on a
+// row lands nowhere. A click on the cell or box it was opened from only closes it; an owner
+// that is sent such a click itself (no click from the user is) tells it apart with
+// IsDroppedDown.
 class TComboxList : public TPopupWnd {
 public:
     TComboxList();
@@ -49,6 +51,8 @@ public:
                   AnchorDoubleClick doubleClick = AnchorDoubleClick::HeldBack);
     void CloseUp();
     bool IsDroppedDown() const;
+    // Lights a row (an index of the rows) and scrolls it into view; any other index lights none.
+    void LightRow(int nRow);
 
     // Copies the rows and forgets the hot row, which named one of the old rows; the scroll
     // range follows them at once, even when the size does not.
@@ -86,6 +90,12 @@ private:
     // Closes the list when the message does; true when the message must then go no further
     // (only a queued one can be held back).
     bool ClosesOn(const MSG& msg, Delivery delivery);
+    // Acts on a key the open list takes from the thread's queue; true when it took it.
+    bool TakesKey(const MSG& msg);
+    // The lit row as an index of the rows, -1 for none.
+    int LitRow() const;
+    // Reports the lit row to the owner as a click on it does, then closes the list.
+    void ChooseLitRow();
 
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
@@ -111,8 +121,12 @@ private:
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
-    // Visible row under the mouse (counted from the first visible row), -1 for none.
+    // Visible row under the mouse or lit by the keys (counted from the first visible row), -1
+    // for none.
     int m_nHot = -1;
+    // Where the pointer last was, on the screen: a mouse move that does not move it (the list
+    // appearing or scrolling under a resting pointer) leaves the lit row alone.
+    POINT m_ptMouse = {};
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};

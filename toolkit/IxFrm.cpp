@@ -42,6 +42,11 @@ void TIxFrm::TrackMouseLeave() const {
     TrackMouseEvent(&tme);
 }
 
+void TIxFrm::OnFocusChange(UINT uMsg, bool& bFocus) const {
+    bFocus = uMsg == WM_SETFOCUS;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 POINT TIxFrm::CursorPoint() const {
     POINT pt = {};
     GetCursorPos(&pt);

@@ -38,6 +38,8 @@ bool TModalWnd::DoModal() {
     if (m_hWnd) {
         SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        // The keys work at once, without a click first; this activates the window.
+        SetFocus(m_hWnd);
     }
     RunLoop();
     return m_nResult != 0;
@@ -63,8 +65,10 @@ void TModalWnd::RunLoop() {
             EndModal(0);
             break;
         case Route::Dispatch:
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            if (!TranslateDialogKey(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
             break;
         case Route::Drop:
             break;
@@ -98,6 +102,10 @@ TModalWnd::Route TModalWnd::RouteOf(const MSG& msg) const {
         break;
     }
     return IsOwnWindow(msg.hwnd) ? Route::Dispatch : Route::Drop;
+}
+
+bool TModalWnd::TranslateDialogKey(const MSG&) {
+    return false;
 }
 
 bool TModalWnd::IsOwnWindow(HWND hWnd) const {

@@ -3,7 +3,8 @@
 #include "toolkit/IxFrm.h"
 
 // Borderless top-most window with a drawn caption and close box, run by its own message
-// loop until closed. Not a popup of the system's: it makes itself modal by filtering.
+// loop until closed. Not a popup of the system's: it makes itself modal by filtering. It takes
+// the keyboard focus as it opens (a WM_SETFOCUS that a derived class hands to a control).
 class TModalWnd : public TIxFrm {
 public:
     static constexpr int kTitleChars = 40;
@@ -20,6 +21,9 @@ public:
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     virtual void CreateControls() = 0;
     virtual void PlaceWindow() = 0;
+    // Offered each message the loop is about to translate and dispatch: a dialog acts on keys
+    // of its own here (moving the focus, say), which then go no further (true). None here.
+    virtual bool TranslateDialogKey(const MSG& msg);
 
     // Draws caption, frame and close box; derived classes draw their content after it.
     void DrawFrame(HDC hDC, const RECT& rcClient);

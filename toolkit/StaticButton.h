@@ -2,8 +2,9 @@
 #include "toolkit/IxFrm.h"
 
 // Flat push button: light grey face and grey frame, lit blue under the mouse, a dotted focus
-// frame while it has the keyboard focus. A press of the left button is reported to the parent
-// at once, with the command number the button was created with.
+// frame while it has the keyboard focus. A press of the left button, and Space or Enter while it
+// has the focus, is reported to the parent at once, with the command number the button was
+// created with.
 class TStaticButton : public TIxFrm {
 public:
     static constexpr int kTextChars = 40;
@@ -27,5 +28,8 @@ private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown();
+    void OnKeyDown(WPARAM nKey);
+    // Tells the parent; the button may be gone when it returns.
+    void Click();
     void Repaint() const;
 };
