@@ -2,6 +2,9 @@
 
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 namespace {
 constexpr int kFirstListHeight = 200;
@@ -45,8 +48,12 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
 }
 
 void TCombox::SetText(const std::wstring& text) {
+    const bool bChanged = text != m_strText;
     m_strText = text;
     InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (bChanged && m_hWnd) {
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
 }
 
 void TCombox::SetCurSel(int nIndex) {
@@ -94,15 +101,20 @@ void TCombox::OnLButtonDown(LPARAM lParam) {
     const POINT pt = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    if (!PtInRect(&rc, pt)) {
-        return;
+    if (PtInRect(&rc, pt)) {
+        OpenOrCloseList();
     }
+}
+
+void TCombox::OpenOrCloseList() {
     // A click sent while the list shows closes it, as the user's own click on the combo does.
     if (m_pList && m_pList->IsDroppedDown()) {
         m_pList->CloseUp();
         return;
     }
     EnsureList();
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
     RECT rcList = {};
     GetClientRect(m_pList->m_hWnd, &rcList);
     // The list covers the combo's last pixel row (its first when it opens above), so the two
@@ -118,6 +130,19 @@ void TCombox::SelectItem(int nIndex) {
     // Posted: the parent acts once the list has hidden and the click is over.
     PostMessageW(GetParent(m_hWnd), TCM_SELCHANGED, static_cast<WPARAM>(nIndex),
                  reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+bool TCombox::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    const bool bOpen = m_pList && m_pList->IsDroppedDown();
+    element.value = m_strText;
+    element.nRole = ROLE_SYSTEM_COMBOBOX;
+    element.nState = STATE_SYSTEM_HASPOPUP | (bOpen ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED) |
+                     (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(bOpen ? kCloseAction : kOpenAction);
+    return true;
 }
 
 void TCombox::OnPaint() {

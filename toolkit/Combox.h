@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 
@@ -9,8 +10,9 @@
 // Drop-down choice box: shows the current text and a grey triangle, frames itself blue under
 // the mouse and opens its list under itself when clicked. A row chosen in the list becomes
 // the text and is reported to the parent with a posted TCM_SELCHANGED (wParam the row index,
-// lParam the combo's window). The text is never typed in.
-class TCombox : public TIxFrm {
+// lParam the combo's window). The text is never typed in. Assistive tools read it as a combo
+// box whose value is its text and whose default action opens or closes the list.
+class TCombox : public TIxFrm, public TAccessibleContent {
 public:
     TCombox();
     ~TCombox() override;
@@ -33,6 +35,10 @@ public:
     // Creates the list on first use, sized to the combo's width and filled with its rows.
     void EnsureList();
 
+    std::vector<LONG> AccChildren(LONG) override { return {}; }
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG) override { OpenOrCloseList(); }
+
     bool m_bHover = false;
     HFONT m_hFont = nullptr;
     std::wstring m_strText;
@@ -46,6 +52,8 @@ private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown(LPARAM lParam);
+    // What a click on the combo does: the list opens under it, or closes when it shows.
+    void OpenOrCloseList();
     void OnMouseLeave();
     // A row reported by the list: taken when it is one of ours, passed on in every case.
     void SelectItem(int nIndex);

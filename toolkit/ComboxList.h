@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/PopupWnd.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -27,7 +28,10 @@ std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 // release of a click on a row lands nowhere. A click on the cell
 // or box it was opened from only closes it; an owner that is sent such a click itself (no
 // click from the user is) tells it apart with IsDroppedDown.
-class TComboxList : public TPopupWnd {
+//
+// Assistive tools read it as a list of items, the lit row selected (as in a standard drop-down,
+// the selection follows the pointer); an item's default action chooses it as a click does.
+class TComboxList : public TPopupWnd, public TAccessibleContent {
 public:
     TComboxList();
     ~TComboxList() override;
@@ -64,6 +68,11 @@ public:
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
 
+    // Row i is element i + 1.
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG nId) override;
+
     int m_nMargin = 10;
     int m_nMode = 0;
     bool m_bHasScroll = false;
@@ -87,6 +96,8 @@ private:
     // (only a queued one can be held back).
     bool ClosesOn(const MSG& msg, Delivery delivery);
 
+    // The row under the mouse, -1 for none.
+    int LitRow() const;
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
@@ -108,11 +119,15 @@ private:
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
+    // What a click on row i does: the owner hears of it when the row reports, the list hides.
+    void ChooseRow(int i);
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
     // Visible row under the mouse (counted from the first visible row), -1 for none.
     int m_nHot = -1;
+    // The row last drawn lit, -1 for none: tools hear of each new one.
+    int m_nLitRow = -1;
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};

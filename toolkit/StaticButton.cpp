@@ -3,6 +3,9 @@
 #include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 namespace {
 constexpr COLORREF kHoverFace = RGB(240, 244, 252);
@@ -31,6 +34,8 @@ LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM, LPARAM) {
     switch (uMsg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        // The system tells assistive tools of the focus itself: raising it here as well would
+        // have them announce the button twice.
         m_bFocus = uMsg == WM_SETFOCUS;
         Repaint();
         return 0;
@@ -66,6 +71,17 @@ void TStaticButton::OnMouseMove() {
     m_bHover = true;
     TrackMouseLeave();
     Repaint();
+}
+
+bool TStaticButton::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    element.name = m_szText;
+    element.nRole = ROLE_SYSTEM_PUSHBUTTON;
+    element.nState = STATE_SYSTEM_FOCUSABLE | (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(kPressAction);
+    return true;
 }
 
 void TStaticButton::OnLButtonDown() {
