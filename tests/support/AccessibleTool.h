@@ -164,7 +164,7 @@ class AccEventLog {
 public:
     using Event = std::tuple<DWORD, HWND, LONG, LONG>;
     AccEventLog()
-        : m_hook(SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, &Record,
+        : m_hook(SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, &Record,
                                  GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT)) {
         std::lock_guard<std::mutex> lock(mutex);
         events.clear();

@@ -9,6 +9,8 @@
 #include "support/ModalScript.h"
 #include "support/RecordingWindow.h"
 
+#include <optional>
+
 using namespace testing_support;
 
 namespace {
@@ -109,13 +111,14 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
     ASSERT_NE(bar, nullptr);
     const HWND hBar = bar->m_hWnd;
     HWND hHideAll = nullptr, hGrid = nullptr, hCombo = nullptr;
+    std::optional<AccEventLog> events; // from the dialog's first step on
     const auto step = [&](HWND hDialog) {
         TConfigCol& dialog = *dynamic_cast<TConfigCol*>(TIxFrm::FromHandle(hDialog));
         hHideAll = dialog.m_pBtnHideAll->m_hWnd;
         hGrid = dialog.Grid()->m_hWnd;
         hCombo = dialog.m_pColorCombo->m_hWnd;
         ClickAt(hGrid, POINT{120, 22 * 3 + 11}); // the third row selected
-        AccEventLog events;
+        events.emplace();
         AsTool([&] {
             const AccNode root = FromWindow(hDialog);
             EXPECT_EQ(Read(root).name, L"Config Column");
@@ -191,6 +194,8 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
         }
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 2}));
+    UpdateWindow(hBar); // the cells the dialog changed, drawn: tools must read them again
+    EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_REORDER, hBar, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_FOCUS, hHideAll, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_STATECHANGE, hGrid, TGridCtrl::RowElement(2), 1}), 1);
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hCombo, OBJID_CLIENT, CHILDID_SELF}), 1);
