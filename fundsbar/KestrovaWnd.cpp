@@ -263,13 +263,12 @@ void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
             DrawLine(hDC, rcCell.left, y0 + 5, rcCell.left, y0 + 45);
         }
     }
-    // The texts just drawn: a tool reading the bar hears of each figure that moved. They are
-    // kept whether one reads or not, so that the first change after it asks is heard too.
+    // Tools that follow the bar hear of each figure the paint changed.
     std::vector<int> ids;
     for (std::size_t i : shown) {
         ids.push_back(m_vecSettings[i].nColId);
     }
-    m_drawnValues.Update(m_hWnd, IsAccessibleAsked(), std::move(ids), std::move(layout.values));
+    m_drawnValues.Update(m_hWnd, std::move(ids), std::move(layout.values));
 }
 
 TKestrovaWnd::BarLayout TKestrovaWnd::LayOutClient() {

@@ -615,11 +615,7 @@ bool AnswerAccessibility(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRE
         result = 0;
         return true;
     }
-    if (!AnswerGetObject(hWnd, *content, wParam, lParam, result)) {
-        return false;
-    }
-    content->m_bAccessibleAsked = true;
-    return true;
+    return AnswerGetObject(hWnd, *content, wParam, lParam, result);
 }
 
 void ForgetAccessibleWindow(HWND hWnd) {
@@ -670,11 +666,14 @@ std::vector<HWND> AccessibleChildWindows(HWND hParent) {
     return windows;
 }
 
-void TAccessibleTexts::Update(HWND hWnd, bool bTell, std::vector<int> keys, std::vector<std::wstring> texts) {
-    if (bTell && keys != m_keys) {
-        NotifyWinEvent(EVENT_OBJECT_REORDER, hWnd, OBJID_CLIENT, CHILDID_SELF);
-    } else if (bTell) {
-        for (std::size_t i = 0; i < texts.size() && i < m_texts.size(); ++i) {
+void TAccessibleTexts::Update(HWND hWnd, std::vector<int> keys, std::vector<std::wstring> texts) {
+    if (keys != m_keys) {
+        // The first paint has nothing to compare with.
+        if (!m_keys.empty()) {
+            NotifyWinEvent(EVENT_OBJECT_REORDER, hWnd, OBJID_CLIENT, CHILDID_SELF);
+        }
+    } else {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
             if (texts[i] != m_texts[i]) {
                 NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hWnd, OBJID_CLIENT, static_cast<LONG>(i + 1));
             }

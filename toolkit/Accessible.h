@@ -42,16 +42,8 @@ public:
     // the element has one and input may reach the window.
     virtual void AccDoDefaultAction(LONG nId) = 0;
 
-    // Whether a tool has asked for one of the window's objects: changes that cost something to
-    // find are looked for only from then on.
-    bool IsAccessibleAsked() const { return m_bAccessibleAsked; }
-
 protected:
     ~TAccessibleContent() = default;
-
-private:
-    friend bool AnswerAccessibility(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool m_bAccessibleAsked = false;
 };
 
 // WM_GETOBJECT and the posted default action, for a window of ours with content; false when the
@@ -71,12 +63,13 @@ std::vector<LONG> NumberedElements(std::size_t nCount);
 std::vector<HWND> AccessibleChildWindows(HWND hParent);
 
 // What the elements of a window last showed, so that tools hear of each change once: texts[i]
-// is what child i + 1 of the window's element shows, keys[i] which element that is.
+// is what child i + 1 of the window's element shows, keys[i] which element that is. Telling
+// costs nothing while no tool listens, and the texts are those a paint has made anyway.
 class TAccessibleTexts {
 public:
-    // With bTell, tools hear, when the keys differ from the last ones, that the children were
-    // replaced and must be read again, otherwise of each text that differs.
-    void Update(HWND hWnd, bool bTell, std::vector<int> keys, std::vector<std::wstring> texts);
+    // When the keys differ from the last ones, tools hear that the children were replaced and
+    // must be read again; otherwise of each text that differs.
+    void Update(HWND hWnd, std::vector<int> keys, std::vector<std::wstring> texts);
 
 private:
     std::vector<int> m_keys;
