@@ -177,6 +177,14 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return static_cast<int>(std::count(events.begin(), events.end(), event));
     }
+    // Takes this thread's messages until the events it has raised so far have all come: they
+    // come in order, behind the thread's other messages.
+    static void Settle() {
+        static LONG marker = 0;
+        const Event last = {EVENT_OBJECT_REORDER, GetDesktopWindow(), 0x4B53, ++marker};
+        NotifyWinEvent(std::get<0>(last), std::get<1>(last), std::get<2>(last), std::get<3>(last));
+        EXPECT_TRUE(PumpUntil([&] { return Count(last) > 0; }));
+    }
 
 private:
     static void CALLBACK Record(HWINEVENTHOOK, DWORD event, HWND hWnd, LONG objectId, LONG childId, DWORD,

@@ -31,6 +31,11 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
     const RECT account = ScreenRect(hBar, bar->m_rcAccount), currency = ScreenRect(hBar, bar->m_rcCurrency);
     const int nRowHeight = bar->m_pCurrencyList->RowHeight();
     AccEventLog events;
+    // Tools that listen hear of a figure the bar draws anew, before any has read the bar.
+    host::RecordStore::SetDouble(base1, host::Funds::NetPnl, 11.0);
+    RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    AccEventLog::Settle();
+    EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hBar, OBJID_CLIENT, 6}), 1);
     AsTool([&] {
         const AccNode root = FromWindow(hBar);
         const AccRead self = Read(root);
@@ -43,7 +48,7 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
                                                     {L"Account Balance", L"1234.50", cell},
                                                     {L"Account Value", L"2000.00", cell},
                                                     {L"Exchange Fee", L"-3.25", cell},
-                                                    {L"Net PnL", L"10.00", cell},
+                                                    {L"Net PnL", L"11.00", cell},
                                                     {L"PnL%", L"12.34%", cell},
                                                     {L"Unrealized PnL", L"0.00", cell},
                                                     {L"Adjustment", L"0.00", cell},
@@ -100,6 +105,7 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
         }
     });
     // Tools hear of each figure the choice changed.
+    AccEventLog::Settle();
     for (LONG changed : {2, 3}) {
         EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hBar, OBJID_CLIENT, changed}), 1) << changed;
     }
@@ -195,6 +201,7 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 2}));
     UpdateWindow(hBar); // the cells the dialog changed, drawn: tools must read them again
+    AccEventLog::Settle();
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_REORDER, hBar, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_FOCUS, hHideAll, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_STATECHANGE, hGrid, TGridCtrl::RowElement(2), 1}), 1);
