@@ -1,7 +1,10 @@
 #include "grid/GridCtrl.h"
 
+#include "base/Texts.h"
 #include "toolkit/Combox.h"
 #include "toolkit/ToolkitMessages.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -19,6 +22,8 @@ constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, 
 constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell
 constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
 constexpr int kFocusInset = 2; // the focus frame inside the current row's band
+constexpr int kCellBits = 8;   // of an element number, for the column
+constexpr LONG kColumnMask = (1 << kCellBits) - 1;
 
 SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
     SCROLLINFO si = {};
@@ -722,9 +727,7 @@ void TGridCtrl::OnLButtonUp() {
         GridCellId hit = HitTest(pt);
         if (auto* checkbox = dynamic_cast<TGridCellCheckbox*>(CellAt(hit))) {
             if (checkbox->OnClick(pt, GetCellRect(hit))) {
-                SendMessageW(hParent, TCM_CELLCHECK, reinterpret_cast<WPARAM>(&hit),
-                             checkbox->m_bChecked ? 1 : 0);
-                InvalidateRect(m_hWnd, nullptr, FALSE);
+                ReportCheck(hit, checkbox->m_bChecked);
                 break;
             }
         }
@@ -766,6 +769,12 @@ void TGridCtrl::OnLButtonUp() {
     }
     m_bPressed = false;
     m_nMouseMode = kGridIdle;
+}
+
+void TGridCtrl::ReportCheck(GridCellId cell, bool bChecked) {
+    SendMessageW(GetParent(m_hWnd), TCM_CELLCHECK, reinterpret_cast<WPARAM>(&cell), bChecked ? 1 : 0);
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, RowElement(cell.row), cell.col + 1);
+    InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 void TGridCtrl::OnRButtonDown() {
@@ -829,9 +838,7 @@ void TGridCtrl::ToggleCurrentRow() {
     GridCellId id = {};
     if (auto* checkbox = CurrentRowCell<TGridCellCheckbox>(&id)) {
         checkbox->m_bChecked = !checkbox->m_bChecked;
-        InvalidateRect(m_hWnd, nullptr, FALSE);
-        SendMessageW(GetParent(m_hWnd), TCM_CELLCHECK, reinterpret_cast<WPARAM>(&id),
-                     checkbox->m_bChecked ? 1 : 0);
+        ReportCheck(id, checkbox->m_bChecked);
     }
 }
 
@@ -905,4 +912,89 @@ void TGridCtrl::EndEdit() {
     SendMessageW(GetParent(m_hWnd), TCM_EDITDONE, reinterpret_cast<WPARAM>(&m_editCell),
                  reinterpret_cast<LPARAM>(item.text));
     UpdateWindow(m_hWnd);
+}
+
+LONG TGridCtrl::RowElement(int logicalRow) {
+    return static_cast<LONG>(logicalRow + 1) << kCellBits;
+}
+
+int TGridCtrl::RowOnView(LONG nId) const {
+    const int row = static_cast<int>(nId >> kCellBits) - 1;
+    const int screenRow = row > 0 ? ScreenRowOf(row) : row;
+    const bool bOnView = row >= 0 && row < m_nRows && (row == 0 || screenRow > 0) &&
+                         screenRow < std::min(m_nPageRows, m_nRows) && GetCell(screenRow, 0);
+    return bOnView ? row : -1;
+}
+
+std::vector<LONG> TGridCtrl::AccChildren(LONG nParent) {
+    std::vector<LONG> ids;
+    if (nParent == kWindowElement) {
+        for (int screenRow = 0, first = VScrollPos(); screenRow < std::min(m_nPageRows, m_nRows);
+             ++screenRow) {
+            const LONG nRow = RowElement(screenRow == 0 ? 0 : first + screenRow);
+            if (RowOnView(nRow) >= 0) {
+                ids.push_back(nRow);
+            }
+        }
+    } else if (nParent > 0 && (nParent & kColumnMask) == 0 && RowOnView(nParent) >= 0) {
+        for (int col = 0; col < m_nCols && col < kColumnMask; ++col) {
+            ids.push_back(nParent | (col + 1));
+        }
+    }
+    return ids;
+}
+
+bool TGridCtrl::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.nRole = ROLE_SYSTEM_TABLE;
+        element.nState = STATE_SYSTEM_FOCUSABLE;
+        return true;
+    }
+    const int row = nId > 0 ? RowOnView(nId) : -1;
+    const int col = static_cast<int>(nId & kColumnMask) - 1;
+    if (row < 0 || col >= m_nCols) {
+        return false;
+    }
+    if (col < 0) {
+        const bool bSelected =
+            row > 0 && std::find(m_selRows.begin(), m_selRows.end(), row) != m_selRows.end();
+        element.nRole = ROLE_SYSTEM_ROW;
+        element.nState = row > 0 ? STATE_SYSTEM_SELECTABLE | (bSelected ? STATE_SYSTEM_SELECTED : 0) : 0;
+        const RECT rcFirst = GetCellRect(GridCellId{row, 0});
+        const RECT rcLast = GetCellRect(GridCellId{row, m_nCols - 1});
+        element.rcClient = RECT{rcFirst.left, rcFirst.top, rcLast.right, rcLast.bottom};
+        return true;
+    }
+    const TGridCellBase* cell = CellAt(GridCellId{row, col});
+    if (!cell) {
+        return false;
+    }
+    element.rcClient = GetCellRect(GridCellId{row, col});
+    if (row == 0) {
+        element.name = cell->m_szText;
+        element.nRole = ROLE_SYSTEM_COLUMNHEADER;
+        return true;
+    }
+    if (const TGridCellBase* header = GetCell(0, col)) {
+        element.name = header->m_szText;
+    }
+    if (const auto* box = dynamic_cast<const TGridCellCheckbox*>(cell)) {
+        element.nRole = ROLE_SYSTEM_CHECKBUTTON;
+        element.nState = box->m_bChecked ? STATE_SYSTEM_CHECKED : 0;
+        element.defaultAction = GetActionText(box->m_bChecked ? kUncheckAction : kCheckAction);
+    } else {
+        element.nRole = ROLE_SYSTEM_CELL;
+        element.value = cell->m_szText;
+    }
+    return true;
+}
+
+void TGridCtrl::AccDoDefaultAction(LONG nId) {
+    const GridCellId cell = {RowOnView(nId), static_cast<int>(nId & kColumnMask) - 1};
+    if (auto* box = dynamic_cast<TGridCellCheckbox*>(CellAt(cell))) {
+        // As a press on the box: a pending edit is dropped.
+        CancelEdit();
+        box->m_bChecked = !box->m_bChecked;
+        ReportCheck(cell, box->m_bChecked);
+    }
 }

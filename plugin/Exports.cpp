@@ -3,6 +3,7 @@
 #include "fundsbar/KestrovaWnd.h"
 #include "base/PluginState.h"
 #include "base/Texts.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -106,6 +107,9 @@ extern "C" void HOSTAPI OnPluginFree() {
     for (TKestrovaWnd* bar : bars) {
         bar->Close();
     }
+    // Objects that assistive tools still hold must not call into the library once the host
+    // unloads it.
+    DisconnectAccessibleObjects();
     g_hValueFont.reset();
     g_hTextFont.reset();
     g_hCaptionFont.reset();

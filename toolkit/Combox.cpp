@@ -2,6 +2,9 @@
 
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -66,8 +69,12 @@ bool TCombox::IsDropDownKey(UINT uMsg, WPARAM wParam) {
 }
 
 void TCombox::SetText(const std::wstring& text) {
+    const bool bChanged = text != m_strText;
     m_strText = text;
     InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (bChanged && m_hWnd) {
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
 }
 
 void TCombox::SetCurSel(int nIndex) {
@@ -150,6 +157,19 @@ void TCombox::SelectItem(int nIndex) {
     // Posted: the parent acts once the list has hidden and the click is over.
     PostMessageW(GetParent(m_hWnd), TCM_SELCHANGED, static_cast<WPARAM>(nIndex),
                  reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+bool TCombox::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    const bool bOpen = m_pList && m_pList->IsDroppedDown();
+    element.value = m_strText;
+    element.nRole = ROLE_SYSTEM_COMBOBOX;
+    element.nState = STATE_SYSTEM_HASPOPUP | (bOpen ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED) |
+                     (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(bOpen ? kCloseAction : kOpenAction);
+    return true;
 }
 
 void TCombox::OnPaint() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 
@@ -11,8 +12,9 @@
 // the text and is reported to the parent with a posted TCM_SELCHANGED (wParam the row index,
 // lParam the combo's window). The text is never typed in. While it has the keyboard focus it
 // shows a dotted frame, and Alt+Down or F4 opens its list with the row of its text lit (or
-// closes the list).
-class TCombox : public TIxFrm {
+// closes the list). Assistive tools read it as a combo box whose value is its text and whose
+// default action opens or closes the list.
+class TCombox : public TIxFrm, public TAccessibleContent {
 public:
     TCombox();
     ~TCombox() override;
@@ -39,6 +41,10 @@ public:
     void ToggleList(bool bLightChoice);
     // F4 (WM_KEYDOWN) or Alt+Down (WM_SYSKEYDOWN): the keys that open or close a drop-down list.
     static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
+
+    std::vector<LONG> AccChildren(LONG) override { return {}; }
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG) override { ToggleList(false); }
 
     bool m_bHover = false;
     bool m_bFocus = false;

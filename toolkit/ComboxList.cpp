@@ -2,11 +2,15 @@
 
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include <windowsx.h>
 
@@ -308,17 +312,13 @@ void TComboxList::LightRow(int nRow) {
     InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-int TComboxList::LitRow() const {
-    return m_nHot >= 0 ? FirstVisibleRow() + m_nHot : -1;
-}
-
 void TComboxList::ChooseLitRow() {
     const int i = LitRow();
-    if (i >= 0 && i < static_cast<int>(m_vecItems.size()) &&
-        m_vecItems[static_cast<std::size_t>(i)].checked) {
-        SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(m_hWnd), i);
+    if (i >= 0) {
+        ChooseRow(i);
+    } else {
+        CloseUp();
     }
-    CloseUp();
 }
 
 POINT TComboxList::AnchorOrigin() const {
@@ -473,6 +473,12 @@ void TComboxList::PaintList() {
 void TComboxList::DrawList(HDC hDC, const RECT& rcClient) {
     FillSolid(hDC, rcClient, m_crBack);
     FrameRect(hDC, &rcClient, g_hBorderBrush.get());
+    // Whatever moved it (the pointer, a key, a scroll under the pointer), the lit row is the
+    // selection that tools follow.
+    const int nLit = LitRow();
+    if (nLit != std::exchange(m_nLitRow, nLit) && nLit >= 0) {
+        NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, nLit + 1);
+    }
     if (m_nHot >= 0) {
         const int nRowHeight = RowHeight();
         const RECT rcHot = {rcClient.left, m_nHot * nRowHeight, rcClient.right, (m_nHot + 1) * nRowHeight};
@@ -504,6 +510,11 @@ void TComboxList::DrawItems(HDC hDC, const RECT& rcClient) {
         const std::wstring text = RowText(m_vecItems[static_cast<std::size_t>(i)]);
         DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rcText, DT_SINGLELINE);
     }
+}
+
+int TComboxList::LitRow() const {
+    const int i = m_nHot >= 0 ? FirstVisibleRow() + m_nHot : -1;
+    return i < static_cast<int>(m_vecItems.size()) ? i : -1;
 }
 
 void TComboxList::OnVScroll(WPARAM wParam) {
@@ -591,10 +602,52 @@ void TComboxList::OnLButtonDown(LPARAM lParam) {
     if (i >= nRows) {
         return;
     }
+    StartHoldingBackRelease();
+    ChooseRow(i);
+}
+
+void TComboxList::ChooseRow(int i) {
     if (m_vecItems[static_cast<std::size_t>(i)].checked) {
         // Sent, not posted: the owner acts on the choice while the list is still shown.
         SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(m_hWnd), i);
     }
-    StartHoldingBackRelease();
     ShowWindow(m_hWnd, SW_HIDE);
+}
+
+std::vector<LONG> TComboxList::AccChildren(LONG nParent) {
+    return NumberedElements(nParent == kWindowElement ? m_vecItems.size() : 0);
+}
+
+bool TComboxList::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.nRole = ROLE_SYSTEM_LIST;
+        return true;
+    }
+    const int i = static_cast<int>(nId) - 1;
+    if (i < 0 || i >= static_cast<int>(m_vecItems.size())) {
+        return false;
+    }
+    const ComboItem& item = m_vecItems[static_cast<std::size_t>(i)];
+    element.name = FieldText(item.name);
+    if (item.desc[0] != L'\0') {
+        element.name += L' ' + FieldText(item.desc);
+    }
+    element.nRole = ROLE_SYSTEM_LISTITEM;
+    const int k = i - FirstVisibleRow();
+    const bool bOnView = k >= 0 && k < PageRows();
+    element.nState = STATE_SYSTEM_SELECTABLE | (i == LitRow() ? STATE_SYSTEM_SELECTED : 0) |
+                     (bOnView ? 0 : STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    element.rcClient = RECT{rc.left, k * RowHeight(), rc.right, (k + 1) * RowHeight()};
+    if (IsDroppedDown()) {
+        element.defaultAction = GetActionText(kSelectAction);
+    }
+    return true;
+}
+
+void TComboxList::AccDoDefaultAction(LONG nId) {
+    if (IsDroppedDown()) {
+        ChooseRow(static_cast<int>(nId) - 1);
+    }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/PopupWnd.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -29,7 +30,11 @@ std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names);
 // row lands nowhere. A click on the cell or box it was opened from only closes it; an owner
 // that is sent such a click itself (no click from the user is) tells it apart with
 // IsDroppedDown.
-class TComboxList : public TPopupWnd {
+//
+// Assistive tools read it as a list of items, the lit row selected (as in a standard drop-down,
+// the selection follows the pointer and the keys); an item's default action chooses it as a
+// click does.
+class TComboxList : public TPopupWnd, public TAccessibleContent {
 public:
     TComboxList();
     ~TComboxList() override;
@@ -68,6 +73,11 @@ public:
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
 
+    // Row i is element i + 1.
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG nId) override;
+
     int m_nMargin = 10;
     int m_nMode = 0;
     bool m_bHasScroll = false;
@@ -92,11 +102,10 @@ private:
     bool ClosesOn(const MSG& msg, Delivery delivery);
     // Acts on a key the open list takes from the thread's queue; true when it took it.
     bool TakesKey(const MSG& msg);
-    // The lit row as an index of the rows, -1 for none.
-    int LitRow() const;
     // Reports the lit row to the owner as a click on it does, then closes the list.
     void ChooseLitRow();
-
+    // The lit row (under the mouse or lit by the keys) as an index of the rows, -1 for none.
+    int LitRow() const;
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
@@ -118,6 +127,8 @@ private:
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
+    // What a click on row i does: the owner hears of it when the row reports, the list hides.
+    void ChooseRow(int i);
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
@@ -127,6 +138,8 @@ private:
     // Where the pointer last was, on the screen: a mouse move that does not move it (the list
     // appearing or scrolling under a resting pointer) leaves the lit row alone.
     POINT m_ptMouse = {};
+    // The row last drawn lit, -1 for none: tools hear of each new one.
+    int m_nLitRow = -1;
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};

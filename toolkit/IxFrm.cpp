@@ -1,5 +1,8 @@
 #include "toolkit/IxFrm.h"
 
+#include "toolkit/Accessible.h"
+#include "toolkit/ToolkitMessages.h"
+
 #include <algorithm>
 #include <string>
 #include <type_traits>
@@ -98,8 +101,15 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     if (bGoesWithWindow) {
         ++self->m_nRunningHandlers;
     }
-    LRESULT result = self->WndProc(uMsg, wParam, lParam);
+    LRESULT result = kNotHandled;
+    // Every window of ours that shows something tells assistive tools about it.
+    const bool bAccessibility = (uMsg == WM_GETOBJECT || uMsg == TCM_ACCDEFAULTACTION) &&
+                                AnswerAccessibility(hWnd, uMsg, wParam, lParam, result);
+    if (!bAccessibility) {
+        result = self->WndProc(uMsg, wParam, lParam);
+    }
     if (uMsg == WM_NCDESTROY) {
+        ForgetAccessibleWindow(hWnd);
         // The window is gone: nothing may reach the object through it, and the object must
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);

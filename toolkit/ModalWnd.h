@@ -1,11 +1,13 @@
 #pragma once
 #include "base/HostInterfaces.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/IxFrm.h"
 
 // Borderless top-most window with a drawn caption and close box, run by its own message
 // loop until closed. Not a popup of the system's: it makes itself modal by filtering. It takes
 // the keyboard focus as it opens (a WM_SETFOCUS that a derived class hands to a control).
-class TModalWnd : public TIxFrm {
+// Assistive tools read it as a dialog named by its caption, holding its controls.
+class TModalWnd : public TIxFrm, public TAccessibleContent {
 public:
     static constexpr int kTitleChars = 40;
 
@@ -27,6 +29,13 @@ public:
 
     // Draws caption, frame and close box; derived classes draw their content after it.
     void DrawFrame(HDC hDC, const RECT& rcClient);
+
+    // Whether input may reach the window: while a modal loop runs, only its own windows get it.
+    static bool LetsInputThrough(HWND hWnd);
+
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG) override {}
 
     wchar_t m_szTitle[kTitleChars] = {};
     HWND m_hParent = nullptr;

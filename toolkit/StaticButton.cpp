@@ -3,6 +3,9 @@
 #include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 namespace {
 constexpr COLORREF kHoverFace = RGB(240, 244, 252);
@@ -31,6 +34,8 @@ LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     switch (uMsg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        // The system tells assistive tools of the focus itself: raising it here as well would
+        // have them announce the button twice.
         OnFocusChange(uMsg, m_bFocus);
         return 0;
     case WM_PAINT:
@@ -67,6 +72,18 @@ void TStaticButton::OnMouseMove() {
     m_bHover = true;
     TrackMouseLeave();
     Repaint();
+}
+
+bool TStaticButton::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    element.name = m_szText;
+    element.nRole = ROLE_SYSTEM_PUSHBUTTON;
+    element.nState = STATE_SYSTEM_FOCUSABLE | (m_bFocus ? STATE_SYSTEM_FOCUSED : 0) |
+                     (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(kPressAction);
+    return true;
 }
 
 void TStaticButton::OnLButtonDown() {
