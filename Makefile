@@ -1,7 +1,9 @@
 # make demo   - builds everything and opens the demo terminal (ARGS="..." passes options);
 #               ARCH=x86 runs it with the shipped DLL, on a virtual display
-# make test   - installs what is missing, builds both architectures, runs every test
-# make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL
+# make test   - installs what is missing, builds both architectures, runs every test of the
+#               64-bit build on the machine's Wine 8, then on Wine 10
+# make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL,
+#               on Wine 8, then on Wine 10
 # make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll, each with
 #               kestrova_layout.exe, the administrators' layout tool
 # make bench  - builds and runs the benchmarks
@@ -13,15 +15,23 @@ BUILD ?= $(ROOT)/build
 X86 := $(BUILD)/x86
 X64 := $(BUILD)/x64
 export KESTROVA_WINEPREFIX ?= $(BUILD)/wineprefix
-# The 32-bit tests run in a Debian root of their own (see scripts/setup-root32.sh).
-export KESTROVA_ROOT32 ?= /var/cache/kestrova/root32
 ARGS ?=
 CTEST_ARGS ?=
 ARCH ?= x64
 ifeq ($(filter $(ARCH),x64 x86),)
     $(error ARCH is x64 or x86, not "$(ARCH)")
 endif
-RUN32 = KESTROVA_WINEPREFIX=$(BUILD)/wineprefix32 bash scripts/run32.sh -b $(ROOT) -b $(BUILD)
+# The Wines other than the machine's run in Debian roots of their own (scripts/setup-root.sh):
+# $(call IN_ROOT,wine8|wine10,PREFIX) runs a command in one, with Wine prefixes of its own.
+IN_ROOT = KESTROVA_WINEPREFIX=$(BUILD)/$(2) bash scripts/run-in-root.sh $(1) -b $(ROOT) -b $(BUILD)
+RUN32 = $(call IN_ROOT,wine8,wineprefix32)
+# $(call WITH_ROOTS,ROOTS,COMMAND): a first set-up of the roots fetches their packages while the
+# command (the compiler) works.
+WITH_ROOTS = (for root in $(1); do bash scripts/setup-root.sh $$root || exit 1; done) & setup=$$!; \
+    $(2) || { wait $$setup; exit 1; }; wait $$setup
+# The tests in a root leave out the checks that run no Windows program: they run once, in make test.
+WINE_TESTS = bash scripts/run-tests.sh $(1) -LE static $(CTEST_ARGS)
+BUILD_BOTH = ninja -C $(X86) Kestrova kestrova_layout && ninja -C $(X64)
 
 .PHONY: all setup configure build dist test test32 demo bench soak clean
 
@@ -38,8 +48,7 @@ configure: setup
 # The 64-bit tests read the 32-bit DLL only, dist ships the layout tool beside it; make test32
 # builds the rest of its tree.
 build: configure
-	ninja -C $(X86) Kestrova kestrova_layout
-	ninja -C $(X64)
+	$(BUILD_BOTH)
 
 dist: build
 	mkdir -p dist/x86 dist/x64
@@ -48,18 +57,20 @@ dist: build
 	cp $(X86)/demo/kestrova_layout.exe dist/x86/kestrova_layout.exe
 	cp $(X64)/demo/kestrova_layout.exe dist/x64/kestrova_layout.exe
 
-test: dist
+test: configure
+	$(call WITH_ROOTS,wine10,$(BUILD_BOTH))
 	bash scripts/run-tests.sh $(X64) $(CTEST_ARGS)
+	$(call IN_ROOT,wine10,wineprefix-wine10) $(call WINE_TESTS,$(X64))
 
-# The first set-up of the 32-bit root fetches its packages while the compiler works.
 test32: configure
-	bash scripts/setup-root32.sh & setup=$$!; ninja -C $(X86) || { wait $$setup; exit 1; }; wait $$setup
-	$(RUN32) bash scripts/run-tests.sh $(X86) $(CTEST_ARGS)
+	$(call WITH_ROOTS,wine8 wine10,ninja -C $(X86))
+	$(RUN32) $(call WINE_TESTS,$(X86))
+	$(call IN_ROOT,wine10,wineprefix32-wine10) $(call WINE_TESTS,$(X86))
 
 demo: $(if $(filter x86,$(ARCH)),configure,build)
 ifeq ($(ARCH),x86)
 	ninja -C $(X86) kestrova_demo
-	bash scripts/setup-root32.sh
+	bash scripts/setup-root.sh wine8
 	$(RUN32) bash scripts/demo.sh $(X86) $(ARGS)
 else
 	bash scripts/demo.sh $(X64) $(ARGS)

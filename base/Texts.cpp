@@ -121,6 +121,13 @@ constexpr const wchar_t* kColumnTitles[kLanguageCount][kFundsColumnCount] = {
     },
 };
 
+// As Windows names the same actions of its own controls in each language.
+constexpr const wchar_t* kActionTexts[kLanguageCount][kActionTextCount] = {
+    {L"按下", L"打开", L"关闭", L"选择", L"选中", L"清除"},
+    {L"按下", L"開啟", L"關閉", L"選取", L"核取", L"清除"},
+    {L"Press", L"Open", L"Close", L"Select", L"Check", L"Uncheck"},
+};
+
 constexpr const wchar_t* kWindowTypeTitles[kLanguageCount] = {L"资金栏", L"資金欄", L"Funds Bar"};
 
 // A table with fewer texts than its rows compiles, the missing ones null: each row must be full.
@@ -137,6 +144,7 @@ template <int Count> constexpr bool HasEveryText(const wchar_t* const (&table)[k
 static_assert(HasEveryText(kDialogTexts), "a dialog text in every language");
 static_assert(HasEveryText(kConfigLabels), "a dialog label in every language");
 static_assert(HasEveryText(kColumnTitles), "a title for every column in every language");
+static_assert(HasEveryText(kActionTexts), "a name for every action in every language");
 static_assert(kWindowTypeTitles[kLanguageCount - 1], "a window type title in every language");
 
 constexpr SharedFontChoice kChineseFonts = {L"宋体", 20, 13, 16};
@@ -177,6 +185,10 @@ const wchar_t* GetConfigLabel(int nLabel) {
 
 const wchar_t* GetColumnTitle(int nColId) {
     return Lookup(kColumnTitles, nColId);
+}
+
+const wchar_t* GetActionText(int nAction) {
+    return Lookup(kActionTexts, nAction);
 }
 
 void SetHostLanguage(int nHostLanguage) {

@@ -29,10 +29,22 @@ enum ConfigLabel : int {
     kConfigLabelCount
 };
 
+// The default actions that screen readers and automation tools offer on the plug-in's controls.
+enum ActionText : int {
+    kPressAction,
+    kOpenAction,
+    kCloseAction,
+    kSelectAction,
+    kCheckAction,
+    kUncheckAction,
+    kActionTextCount
+};
+
 // A text outside its table is the empty text.
 const wchar_t* GetDialogText(int nText);
 const wchar_t* GetConfigLabel(int nLabel);
 const wchar_t* GetColumnTitle(int nColId);
+const wchar_t* GetActionText(int nAction);
 
 // Stores the language the host hands over at load. A 0 means Simplified Chinese texts, drawn
 // in the Latin face.

@@ -7,6 +7,7 @@
 #include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
+#include <array>
 #include <cwchar>
 #include <string>
 #include <utility>
@@ -71,6 +72,13 @@ LRESULT TConfigCol::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         TModalWnd::WndProc(uMsg, wParam, lParam);
         LayoutControls();
         return 0;
+    case WM_SETFOCUS:
+        OnSetFocus();
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        // The default handling gives the focus to the dialog as it is activated.
+        return TModalWnd::WndProc(uMsg, wParam, lParam);
     case WM_NOTIFY:
         if (const auto* range = reinterpret_cast<const GridViewRange*>(lParam)) {
             FillGrid(range->nFirst);
@@ -134,6 +142,93 @@ void TConfigCol::CreateControls() {
     for (const auto& [button, nCommand, caption] : buttons) {
         *button = std::make_unique<TStaticButton>();
         (*button)->Create(m_hWnd, GetDialogText(caption), nCommand);
+    }
+}
+
+std::array<const TStaticButton*, 6> TConfigCol::Buttons() const {
+    return {m_pBtnShowAll.get(),  m_pBtnHideAll.get(), m_pBtnMoveUp.get(),
+            m_pBtnMoveDown.get(), m_pBtnOK.get(),      m_pBtnCancel.get()};
+}
+
+std::vector<HWND> TConfigCol::TabOrder() const {
+    std::vector<HWND> order;
+    const auto add = [&order](const TIxFrm* control) {
+        if (control && control->m_hWnd) {
+            order.push_back(control->m_hWnd);
+        }
+    };
+    add(Grid());
+    add(m_pColorCombo.get());
+    for (const TStaticButton* button : Buttons()) {
+        add(button);
+    }
+    return order;
+}
+
+void TConfigCol::MoveFocus(bool bBack) {
+    const std::vector<HWND> order = TabOrder();
+    if (order.empty()) {
+        return;
+    }
+    const auto focused = std::find(order.begin(), order.end(), GetFocus());
+    const std::size_t n = order.size();
+    // From outside the controls (the dialog itself), Tab starts at the first, Shift+Tab at the last.
+    std::size_t next = bBack ? n - 1 : 0;
+    if (focused != order.end()) {
+        const std::size_t i = static_cast<std::size_t>(focused - order.begin());
+        next = bBack ? (i + n - 1) % n : (i + 1) % n;
+    }
+    SetFocus(order[next]);
+}
+
+void TConfigCol::OnSetFocus() {
+    const std::vector<HWND> order = TabOrder();
+    if (order.empty()) {
+        return;
+    }
+    const bool bLastShown = std::find(order.begin(), order.end(), m_hLastFocus) != order.end();
+    SetFocus(bLastShown ? m_hLastFocus : order.front());
+}
+
+void TConfigCol::OnActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        m_hLastFocus = GetFocus();
+    }
+}
+
+bool TConfigCol::TranslateDialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    const bool bCtrl = GetKeyState(VK_CONTROL) < 0;
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (bCtrl) {
+            return false;
+        }
+        MoveFocus(GetKeyState(VK_SHIFT) < 0);
+        return true;
+    case VK_RETURN: {
+        // A focused button presses itself.
+        const HWND hFocus = GetFocus();
+        const std::array<const TStaticButton*, 6> buttons = Buttons();
+        if (std::any_of(buttons.begin(), buttons.end(), [hFocus](const TStaticButton* button) {
+                return button && button->m_hWnd == hFocus;
+            })) {
+            return false;
+        }
+        OnCommand(kOK);
+        return true;
+    }
+    case VK_UP:
+    case VK_DOWN:
+        if (!bCtrl) {
+            return false;
+        }
+        OnCommand(msg.wParam == VK_UP ? kMoveUp : kMoveDown);
+        return true;
+    default:
+        return false;
     }
 }
 

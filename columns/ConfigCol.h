@@ -6,6 +6,7 @@
 #include "toolkit/ModalWnd.h"
 #include "toolkit/StaticButton.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,10 @@
 // colour of every offered column at once; buttons show or hide all, move the selected row up
 // or down, accept or cancel. It works on a copy of the bar's list: OK writes the copy back and
 // tells the bar. "Account No." always stays first and is not offered, nor are ignored columns.
+//
+// The keyboard: the grid has the focus as the dialog opens; Tab and Shift+Tab move it through
+// the grid, the combo box and the buttons top to bottom, and round; Enter presses the focused
+// button, anywhere else OK; Ctrl+Up and Ctrl+Down move the current row like the buttons.
 class TConfigCol : public TModalWnd {
 public:
     // Command numbers of the buttons, reported with TCM_CLICKED.
@@ -30,6 +35,7 @@ public:
 
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void CreateControls() override;
+    bool TranslateDialogKey(const MSG& msg) override;
     // 385 x 500, centred on the primary screen.
     void PlaceWindow() override;
     void LayoutControls();
@@ -62,6 +68,16 @@ public:
     std::vector<PlacedColumn> m_vecIgnored;
 
 private:
+    // Show All, Hide All, Move Up, Move Down, OK, Cancel: top to bottom.
+    std::array<const TStaticButton*, 6> Buttons() const;
+    // The controls in the order Tab visits them.
+    std::vector<HWND> TabOrder() const;
+    // Tab: the next control after the focused one, Shift+Tab the one before, round the ends.
+    void MoveFocus(bool bBack);
+    // The dialog itself took the focus (opening, activated again): it goes on to the control
+    // that had it last, at first the grid.
+    void OnSetFocus();
+    void OnActivate(WPARAM wParam);
     void OnCommand(LPARAM nCommand);
     void OnColorChosen(WPARAM nIndex);
     void OnColumnResized(WPARAM nCol, LPARAM nWidth);
@@ -69,4 +85,7 @@ private:
     // A pending in-place edit is dropped when the dialog changes the rows, as a press
     // elsewhere in the grid drops it.
     void DropInPlaceEdit();
+
+    // The control that had the focus when the dialog was last deactivated.
+    HWND m_hLastFocus = nullptr;
 };

@@ -10,6 +10,8 @@
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -222,12 +224,8 @@ void TKestrovaWnd::OnPaint() {
     });
 }
 
-void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
-    const HFONT hTextFont = g_hTextFont.get();
-    const HFONT hValueFont = g_hValueFont.get();
-    std::vector<std::size_t> shown;
-    std::vector<std::wstring> titles;
-    std::vector<std::wstring> values;
+TKestrovaWnd::BarLayout TKestrovaWnd::LayOut(HDC hDC, const RECT& rcClient) {
+    BarLayout layout;
     for (std::size_t i = 0; i < m_vecSettings.size(); ++i) {
         const ColumnSetting& setting = m_vecSettings[i];
         if (!setting.bShow) {
@@ -235,43 +233,52 @@ void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
         }
         wchar_t szValue[kValueTextChars] = {};
         FormatFundsValue(setting.nColId, szValue);
-        shown.push_back(i);
-        titles.emplace_back(setting.szTitle);
-        values.emplace_back(szValue);
+        layout.shown.push_back(i);
+        layout.titles.emplace_back(setting.szTitle);
+        layout.values.emplace_back(szValue);
     }
     // Texts are measured only when they change, and each font is selected once for all the
     // cells: the bar repaints on every mouse move over it.
     std::vector<int> titleWidths;
     std::vector<int> valueWidths;
-    m_titleWidths.Measure(hDC, hTextFont, titles, titleWidths);
-    m_valueWidths.Measure(hDC, hValueFont, values, valueWidths);
+    m_titleWidths.Measure(hDC, g_hTextFont.get(), layout.titles, titleWidths);
+    m_valueWidths.Measure(hDC, g_hValueFont.get(), layout.values, valueWidths);
 
     const int y0 = rcClient.top;
-    std::vector<RECT> cells;
     int x = rcClient.left;
-    for (std::size_t k = 0; k < shown.size(); ++k) {
-        ColumnSetting& setting = m_vecSettings[shown[k]];
+    for (std::size_t k = 0; k < layout.shown.size(); ++k) {
+        ColumnSetting& setting = m_vecSettings[layout.shown[k]];
         const int nTitleWidth =
             IsDropColumn(setting.nColId) ? titleWidths[k] + 10 + m_nArrowWidth : titleWidths[k];
         const int w = std::max(nTitleWidth, valueWidths[k]);
         setting.nWidth = std::max(setting.nWidth, w);
-        cells.push_back(RECT{x, y0, x + 20 + w, y0 + 30});
+        layout.cells.push_back(RECT{x, y0, x + 20 + w, y0 + 30});
         x += 20 + w;
     }
+    return layout;
+}
+
+void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
+    const HFONT hTextFont = g_hTextFont.get();
+    const HFONT hValueFont = g_hValueFont.get();
+    BarLayout layout = LayOut(hDC, rcClient);
+    const std::vector<std::size_t>& shown = layout.shown;
+    const std::vector<RECT>& cells = layout.cells;
+    const int y0 = rcClient.top;
 
     SetBkMode(hDC, TRANSPARENT);
     {
         SelectScope font(hDC, hTextFont);
         SetTextColor(hDC, kTitleText);
         for (std::size_t k = 0; k < shown.size(); ++k) {
-            DrawCellText(hDC, titles[k], cells[k]);
+            DrawCellText(hDC, layout.titles[k], cells[k]);
         }
     }
     {
         SelectScope font(hDC, hValueFont);
         for (std::size_t k = 0; k < shown.size(); ++k) {
             SetTextColor(hDC, m_vecSettings[shown[k]].bColor ? kColouredValue : kPlainValue);
-            DrawCellText(hDC, values[k], ValueRect(cells[k]));
+            DrawCellText(hDC, layout.values[k], ValueRect(cells[k]));
         }
     }
     PenHandle separator = MakeSolidPen(kSeparator);
@@ -288,6 +295,70 @@ void TKestrovaWnd::DrawBar(HDC hDC, const RECT& rcClient) {
         if (shown[k] != 0) {
             DrawLine(hDC, rcCell.left, y0 + 5, rcCell.left, y0 + 45);
         }
+    }
+    // Tools that follow the bar hear of each figure the paint changed.
+    std::vector<int> ids;
+    for (std::size_t i : shown) {
+        ids.push_back(m_vecSettings[i].nColId);
+    }
+    m_drawnValues.Update(m_hWnd, std::move(ids), std::move(layout.values));
+}
+
+TKestrovaWnd::BarLayout TKestrovaWnd::LayOutClient() {
+    WindowDC dc(m_hWnd);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    return LayOut(dc.get(), rc);
+}
+
+std::vector<LONG> TKestrovaWnd::AccChildren(LONG nParent) {
+    const auto shown = std::count_if(m_vecSettings.begin(), m_vecSettings.end(),
+                                     [](const ColumnSetting& setting) { return setting.bShow; });
+    return NumberedElements(nParent == kWindowElement ? static_cast<std::size_t>(shown) : 0);
+}
+
+bool TKestrovaWnd::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.name = GetWindowTypeTitle();
+        if (m_selection.m_szAccount[0]) {
+            wchar_t szAccount[kValueTextChars] = {};
+            FormatFundsValue(kAccountNoColumn, szAccount);
+            element.name += std::wstring(L" ") + szAccount;
+        }
+        element.nRole = ROLE_SYSTEM_GROUPING;
+        return true;
+    }
+    const BarLayout layout = LayOutClient();
+    const std::size_t k = static_cast<std::size_t>(nId) - 1;
+    if (nId < 1 || k >= layout.shown.size()) {
+        return false;
+    }
+    const int nColId = m_vecSettings[layout.shown[k]].nColId;
+    element.name = layout.titles[k];
+    element.value = layout.values[k];
+    element.rcClient = layout.cells[k];
+    element.rcClient.bottom = ValueRect(layout.cells[k]).bottom;
+    if (!IsDropColumn(nColId)) {
+        element.nRole = ROLE_SYSTEM_CELL;
+        element.nState = STATE_SYSTEM_READONLY;
+        return true;
+    }
+    const bool bAccount = nColId == kAccountNoColumn;
+    const TComboxList* list = bAccount ? m_pAccountList.get() : m_pCurrencyList.get();
+    const bool bOpen = list && list->IsDroppedDown();
+    element.nRole = ROLE_SYSTEM_COMBOBOX;
+    element.nState = STATE_SYSTEM_HASPOPUP | (bOpen ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED) |
+                     ((bAccount ? m_bAccountHot : m_bCurrencyHot) ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(bOpen ? kCloseAction : kOpenAction);
+    return true;
+}
+
+void TKestrovaWnd::AccDoDefaultAction(LONG nId) {
+    const BarLayout layout = LayOutClient();
+    const std::size_t k = static_cast<std::size_t>(nId) - 1;
+    const int nColId = nId >= 1 && k < layout.shown.size() ? m_vecSettings[layout.shown[k]].nColId : -1;
+    if (IsDropColumn(nColId)) {
+        PressDropCell(nColId == kAccountNoColumn);
     }
 }
 
@@ -386,7 +457,15 @@ void TKestrovaWnd::OnLButtonDown() {
     const POINT pt = CursorPoint();
     const bool bAccount = PtInRect(&m_rcAccount, pt) != 0;
     const bool bCurrency = !bAccount && PtInRect(&m_rcCurrency, pt) != 0;
-    TComboxList* list = bAccount ? m_pAccountList.get() : bCurrency ? m_pCurrencyList.get() : nullptr;
+    if (bAccount || bCurrency) {
+        PressDropCell(bAccount);
+    } else {
+        CloseLists();
+    }
+}
+
+void TKestrovaWnd::PressDropCell(bool bAccount) {
+    TComboxList* list = bAccount ? m_pAccountList.get() : m_pCurrencyList.get();
     // The user's second click on a cell never gets here while its list shows; a click sent
     // to the bar does, and closes the list just the same.
     const bool bWasOpen = list && list->IsDroppedDown();

@@ -1,6 +1,7 @@
 #pragma once
 #include "columns/ColumnStore.h"
 #include "fundsbar/FundsSelection.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/ModalWnd.h"
@@ -11,8 +12,11 @@
 #include <vector>
 
 // The funds bar: a dark strip of cells, one per shown funds column, showing the funds of
-// one account in one currency.
-class TKestrovaWnd : public TIxFrm {
+// one account in one currency. Assistive tools read it as a group named by the window type's
+// title and the account, holding a cell per shown column in display order, named by its title,
+// its value the text drawn; "Account No." and "Currency" are combo boxes whose default action
+// opens their list.
+class TKestrovaWnd : public TIxFrm, public TAccessibleContent {
 public:
     static constexpr int kConfigCommand = 101;
     static constexpr UINT kForeignCloseMilliseconds = 5000;
@@ -32,6 +36,11 @@ public:
     virtual void DrawBar(HDC hDC, const RECT& rcClient);
     // The text of one column for the shown account and record; dest holds 260 characters.
     void FormatFundsValue(int nColId, wchar_t* dest) const;
+
+    // Shown cell k is element k + 1.
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG nId) override;
 
     bool m_bTracking = false;
     RECT m_rcAccount = {};
@@ -62,6 +71,9 @@ private:
     void OnMouseMove();
     void OnMouseLeave();
     void OnLButtonDown();
+    // What a click on the "Account No." or the "Currency" cell does: its list opens, or closes
+    // when it shows.
+    void PressDropCell(bool bAccount);
     void OnLButtonDblClk();
     void ShowContextMenu();
     void OpenColumnDialog();
@@ -80,6 +92,18 @@ private:
     // Repaints at once when the account or the record differs from before.
     void RepaintIfChanged(const ShownFunds& before);
 
+    // The shown columns as a paint lays them out: the settings' places, titles, values and
+    // cell rectangles (the title's band; the value's lies 20 pixels lower).
+    struct BarLayout {
+        std::vector<std::size_t> shown;
+        std::vector<std::wstring> titles;
+        std::vector<std::wstring> values;
+        std::vector<RECT> cells;
+    };
+    BarLayout LayOut(HDC hDC, const RECT& rcClient);
+    // As the window's next paint would.
+    BarLayout LayOutClient();
+
     void DrawDropArrow(HDC hDC, const RECT& rcCell) const;
     void OpenList(TComboxList& list, const RECT& rcCell, const std::vector<ComboItem>& rows);
     void CloseLists();
@@ -92,5 +116,6 @@ private:
     bool m_bMenuOpen = false;
     TTextWidths m_titleWidths;
     TTextWidths m_valueWidths;
+    TAccessibleTexts m_drawnValues;
     TModalWnd* m_pRunningDialog = nullptr;
 };

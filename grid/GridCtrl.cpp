@@ -1,7 +1,10 @@
 #include "grid/GridCtrl.h"
 
+#include "base/Texts.h"
 #include "toolkit/Combox.h"
 #include "toolkit/ToolkitMessages.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -18,6 +21,9 @@ constexpr int kHScrollLine = 5;  // pixels per horizontal arrow click
 constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, x and x+1
 constexpr int kEditorWidth = 74; // the editor's width until it is first placed over a cell
 constexpr COLORREF kResizeGuide = RGB(0, 0, 0);
+constexpr int kFocusInset = 2; // the focus frame inside the current row's band
+constexpr int kCellBits = 8;   // of an element number, for the column
+constexpr LONG kColumnMask = (1 << kCellBits) - 1;
 
 SCROLLINFO ReadScrollInfo(HWND hWnd, int bar) {
     SCROLLINFO si = {};
@@ -79,9 +85,18 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     case WM_SETCURSOR:
         OnSetCursor();
         return 0;
-    case WM_KEYDOWN:
-        OnKeyDown(wParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(uMsg, wParam);
+        return 0;
+    case WM_SYSKEYDOWN:
+        OnKeyDown(uMsg, wParam);
+        // The default handling still sees every key with Alt, so that letting go of Alt
+        // afterwards does not enter a menu.
+        return kNotHandled;
     case WM_HSCROLL:
         OnHScroll(wParam);
         return 0;
@@ -104,10 +119,15 @@ LRESULT TGridCtrl::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
         }
         return 0;
     case WM_LBUTTONDBLCLK:
+        // The second press of two quick ones: a press as the first was (it may start a resize
+        // or a header drag), then what a double click means.
+        SetFocus(m_hWnd);
         m_bOwnPress = true;
+        OnLButtonDown();
         OnLButtonDblClk();
         return 0;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
         SetFocus(m_hWnd);
         OnRButtonDown();
         return 0;
@@ -428,6 +448,9 @@ void TGridCtrl::OnPaint() {
     PaintBuffered([this, &fonts](HDC hDC, const RECT& rc) {
         DrawBackground(hDC, rc);
         PaintRows(hDC, rc, fonts);
+        if (m_bFocus) {
+            DrawFocus(hDC, rc);
+        }
         if (m_nMouseMode == kGridResizing) {
             const POINT pt = CursorPoint();
             PenHandle pen = MakeSolidPen(kResizeGuide);
@@ -435,6 +458,21 @@ void TGridCtrl::OnPaint() {
             DrawLine(hDC, pt.x, rc.top, pt.x, rc.bottom);
         }
     });
+}
+
+void TGridCtrl::DrawFocus(HDC hDC, const RECT& rcClient) {
+    // Around the current row where it shows, else around the whole grid.
+    RECT rc = rcClient;
+    const int screenRow = m_nCurRow - VScrollPos();
+    POINT topLeft = {}, bottomRight = {};
+    if (HasCurrentDataRow() && screenRow >= 1 && screenRow < m_nPageRows &&
+        GetCellOrigin(screenRow, 0, &topLeft) && GetCellOrigin(screenRow + 1, m_nCols, &bottomRight)) {
+        // Rows start one pixel right of and below their origin.
+        rc = RECT{topLeft.x + 1, topLeft.y + 1, bottomRight.x + 1, bottomRight.y + 1};
+        OffsetRect(&rc, -GetScrollPos(m_hWnd, SB_HORZ), 0);
+    }
+    InflateRect(&rc, -kFocusInset, -kFocusInset);
+    DrawFocusRect(hDC, &rc);
 }
 
 void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
@@ -696,9 +734,7 @@ void TGridCtrl::OnLButtonUp() {
         GridCellId hit = HitTest(pt);
         if (auto* checkbox = dynamic_cast<TGridCellCheckbox*>(CellAt(hit))) {
             if (checkbox->OnClick(pt, GetCellRect(hit))) {
-                SendMessageW(hParent, TCM_CELLCHECK, reinterpret_cast<WPARAM>(&hit),
-                             checkbox->m_bChecked ? 1 : 0);
-                InvalidateRect(m_hWnd, nullptr, FALSE);
+                ReportCheck(hit, checkbox->m_bChecked);
                 break;
             }
         }
@@ -742,6 +778,12 @@ void TGridCtrl::OnLButtonUp() {
     m_nMouseMode = kGridIdle;
 }
 
+void TGridCtrl::ReportCheck(GridCellId cell, bool bChecked) {
+    SendMessageW(GetParent(m_hWnd), TCM_CELLCHECK, reinterpret_cast<WPARAM>(&cell), bChecked ? 1 : 0);
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, RowElement(cell.row), cell.col + 1);
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void TGridCtrl::OnRButtonDown() {
     const GridCellId hit = HitTest(CursorPoint());
     GridClickInfo info = {1, hit.row, hit.col};
@@ -759,8 +801,7 @@ void TGridCtrl::OnLButtonDblClk() {
         return;
     }
     if (auto* combo = dynamic_cast<TGridCellCombox*>(cell)) {
-        combo->m_pCombox = m_pEditor.get();
-        m_editCell = hit;
+        LendEditor(*combo, hit);
     } else {
         m_nCurRow = hit.row;
         InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -770,15 +811,86 @@ void TGridCtrl::OnLButtonDblClk() {
     cell->BeginEdit(GetCellRect(hit));
 }
 
-void TGridCtrl::OnKeyDown(WPARAM wParam) {
-    if (wParam != VK_UP && wParam != VK_DOWN) {
+void TGridCtrl::LendEditor(TGridCellCombox& cell, const GridCellId& id) {
+    cell.m_pCombox = m_pEditor.get();
+    m_editCell = id;
+}
+
+bool TGridCtrl::HasCurrentDataRow() const {
+    return m_nCurRow > 0 && m_nCurRow < m_nRows;
+}
+
+template <typename Cell> Cell* TGridCtrl::CurrentRowCell(GridCellId* id) {
+    if (!HasCurrentDataRow()) {
+        return nullptr;
+    }
+    if (ScrollToShow(m_nCurRow)) {
+        NotifyVisibleRange();
+    }
+    // A page too small for a data row shows none.
+    const int screenRow = ScreenRowOf(m_nCurRow);
+    if (screenRow < 1 || screenRow >= m_nPageRows) {
+        return nullptr;
+    }
+    for (int col = 0; col < m_nCols; ++col) {
+        if (auto* cell = dynamic_cast<Cell*>(GetCell(screenRow, col))) {
+            *id = GridCellId{m_nCurRow, col};
+            return cell;
+        }
+    }
+    return nullptr;
+}
+
+void TGridCtrl::ToggleCurrentRow() {
+    GridCellId id = {};
+    if (auto* checkbox = CurrentRowCell<TGridCellCheckbox>(&id)) {
+        checkbox->m_bChecked = !checkbox->m_bChecked;
+        ReportCheck(id, checkbox->m_bChecked);
+    }
+}
+
+void TGridCtrl::ToggleEditorList() {
+    if (m_pEditor && m_pEditor->m_pList && m_pEditor->m_pList->IsDroppedDown()) {
+        m_pEditor->m_pList->CloseUp();
         return;
     }
+    GridCellId id = {};
+    auto* combo = CurrentRowCell<TGridCellCombox>(&id);
+    if (!combo || !m_pEditor) {
+        return;
+    }
+    LendEditor(*combo, id);
+    combo->BeginEdit(GetCellRect(id));
+    m_pEditor->ToggleList(true);
+}
+
+void TGridCtrl::OnKeyDown(UINT uMsg, WPARAM wParam) {
+    if (TCombox::IsDropDownKey(uMsg, wParam)) {
+        ToggleEditorList();
+        return;
+    }
+    if (uMsg != WM_KEYDOWN) {
+        return;
+    }
+    switch (wParam) {
+    case VK_UP:
+    case VK_DOWN:
+        MoveCurrentRow(wParam == VK_UP ? -1 : 1);
+        break;
+    case VK_SPACE:
+        ToggleCurrentRow();
+        break;
+    default:
+        break;
+    }
+}
+
+void TGridCtrl::MoveCurrentRow(int nStep) {
     m_selRows.clear();
     if (m_nCurRow < 0 || m_nCurRow >= m_nRows) {
         m_nCurRow = 0;
     }
-    m_nCurRow += wParam == VK_UP ? -1 : 1;
+    m_nCurRow += nStep;
     // The header cannot be reached with the keys.
     if (m_nCurRow <= 0) {
         m_nCurRow = 1;
@@ -807,4 +919,89 @@ void TGridCtrl::EndEdit() {
     SendMessageW(GetParent(m_hWnd), TCM_EDITDONE, reinterpret_cast<WPARAM>(&m_editCell),
                  reinterpret_cast<LPARAM>(item.text));
     UpdateWindow(m_hWnd);
+}
+
+LONG TGridCtrl::RowElement(int logicalRow) {
+    return static_cast<LONG>(logicalRow + 1) << kCellBits;
+}
+
+int TGridCtrl::RowOnView(LONG nId) const {
+    const int row = static_cast<int>(nId >> kCellBits) - 1;
+    const int screenRow = row > 0 ? ScreenRowOf(row) : row;
+    const bool bOnView = row >= 0 && row < m_nRows && (row == 0 || screenRow > 0) &&
+                         screenRow < std::min(m_nPageRows, m_nRows) && GetCell(screenRow, 0);
+    return bOnView ? row : -1;
+}
+
+std::vector<LONG> TGridCtrl::AccChildren(LONG nParent) {
+    std::vector<LONG> ids;
+    if (nParent == kWindowElement) {
+        for (int screenRow = 0, first = VScrollPos(); screenRow < std::min(m_nPageRows, m_nRows);
+             ++screenRow) {
+            const LONG nRow = RowElement(screenRow == 0 ? 0 : first + screenRow);
+            if (RowOnView(nRow) >= 0) {
+                ids.push_back(nRow);
+            }
+        }
+    } else if (nParent > 0 && (nParent & kColumnMask) == 0 && RowOnView(nParent) >= 0) {
+        for (int col = 0; col < m_nCols && col < kColumnMask; ++col) {
+            ids.push_back(nParent | (col + 1));
+        }
+    }
+    return ids;
+}
+
+bool TGridCtrl::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.nRole = ROLE_SYSTEM_TABLE;
+        element.nState = STATE_SYSTEM_FOCUSABLE;
+        return true;
+    }
+    const int row = nId > 0 ? RowOnView(nId) : -1;
+    const int col = static_cast<int>(nId & kColumnMask) - 1;
+    if (row < 0 || col >= m_nCols) {
+        return false;
+    }
+    if (col < 0) {
+        const bool bSelected =
+            row > 0 && std::find(m_selRows.begin(), m_selRows.end(), row) != m_selRows.end();
+        element.nRole = ROLE_SYSTEM_ROW;
+        element.nState = row > 0 ? STATE_SYSTEM_SELECTABLE | (bSelected ? STATE_SYSTEM_SELECTED : 0) : 0;
+        const RECT rcFirst = GetCellRect(GridCellId{row, 0});
+        const RECT rcLast = GetCellRect(GridCellId{row, m_nCols - 1});
+        element.rcClient = RECT{rcFirst.left, rcFirst.top, rcLast.right, rcLast.bottom};
+        return true;
+    }
+    const TGridCellBase* cell = CellAt(GridCellId{row, col});
+    if (!cell) {
+        return false;
+    }
+    element.rcClient = GetCellRect(GridCellId{row, col});
+    if (row == 0) {
+        element.name = cell->m_szText;
+        element.nRole = ROLE_SYSTEM_COLUMNHEADER;
+        return true;
+    }
+    if (const TGridCellBase* header = GetCell(0, col)) {
+        element.name = header->m_szText;
+    }
+    if (const auto* box = dynamic_cast<const TGridCellCheckbox*>(cell)) {
+        element.nRole = ROLE_SYSTEM_CHECKBUTTON;
+        element.nState = box->m_bChecked ? STATE_SYSTEM_CHECKED : 0;
+        element.defaultAction = GetActionText(box->m_bChecked ? kUncheckAction : kCheckAction);
+    } else {
+        element.nRole = ROLE_SYSTEM_CELL;
+        element.value = cell->m_szText;
+    }
+    return true;
+}
+
+void TGridCtrl::AccDoDefaultAction(LONG nId) {
+    const GridCellId cell = {RowOnView(nId), static_cast<int>(nId & kColumnMask) - 1};
+    if (auto* box = dynamic_cast<TGridCellCheckbox*>(CellAt(cell))) {
+        // As a press on the box: a pending edit is dropped.
+        CancelEdit();
+        box->m_bChecked = !box->m_bChecked;
+        ReportCheck(cell, box->m_bChecked);
+    }
 }

@@ -7,6 +7,7 @@
 // vertical scroll position P). Cells and row heights are kept by screen row; the current row,
 // the selection and every row in a notification are logical.
 #include "grid/GridCell.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -56,7 +57,10 @@ struct GridClickInfo {
 enum GridMouseMode { kGridIdle = 0, kGridResizing = 1, kGridOverBorder = 2, kGridHeaderDrag = 3 };
 enum GridCellKind { kGridCellHeader = 1, kGridCellCheckbox = 2, kGridCellCombox = 4 };
 
-class TGridCtrl : public TIxFrm {
+// Assistive tools read the grid as a table: a row per row on view, the header's first, each
+// holding its cells (a check box cell as a check box that a default action ticks or clears),
+// a data cell named by its column's header.
+class TGridCtrl : public TIxFrm, public TAccessibleContent {
 public:
     TGridCtrl();
     ~TGridCtrl() override;
@@ -115,6 +119,13 @@ public:
     int RowHeight(int screenRow) const; // stored, else 25
     int ColumnWidth(int col) const;     // stored, else 100
 
+    // Logical row r is element (r + 1) << 8, its cell in column c that number | (c + 1); a
+    // row is also the object id under which events name its cells.
+    static LONG RowElement(int logicalRow);
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG nId) override;
+
     int m_nPageRows = 0;
     bool m_bHScroll = false;
     bool m_bVScroll = false;
@@ -131,6 +142,8 @@ public:
     GridCellId m_pressedCell = {-1, -1};
     std::unique_ptr<TCombox> m_pEditor;
     GridCellId m_editCell = {-1, -1};
+    // The grid has the keyboard focus: the current row shows a focus frame.
+    bool m_bFocus = false;
 
 private:
     // Creates the in-place editor, hidden, with the first combo cell.
@@ -152,13 +165,31 @@ private:
     // view vertically.
     void PositionEditor(const GridCellId& cell, TCombox* editor);
     void OnSetCursor();
-    void OnKeyDown(WPARAM wParam);
+    void DrawFocus(HDC hDC, const RECT& rcClient);
+    // WM_KEYDOWN or WM_SYSKEYDOWN. Up and Down move the current row, Space ticks or unticks its
+    // check box, F4 or Alt+Down open or close its in-place editor's list.
+    void OnKeyDown(UINT uMsg, WPARAM wParam);
+    void MoveCurrentRow(int nStep);
+    bool HasCurrentDataRow() const;
+    // The current data row brought into view, and its first cell of the given kind with its
+    // id; null without one.
+    template <typename Cell> Cell* CurrentRowCell(GridCellId* id);
+    // As a click on the box does.
+    void ToggleCurrentRow();
+    // Shows the editor over the current row's combo cell with its list open, the cell's
+    // choice lit; closes the list when it shows.
+    void ToggleEditorList();
+    void LendEditor(TGridCellCombox& cell, const GridCellId& id);
     void OnMouseMove();
     void OnLButtonDown();
     void OnLButtonUp();
     void OnLButtonDblClk();
     void OnRButtonDown();
     void EndEdit();
+    // A check box changed: the parent and listening tools hear of it, the grid repaints.
+    void ReportCheck(GridCellId cell, bool bChecked);
+    // The logical row of a row or cell element whose row is on view, -1 for none.
+    int RowOnView(LONG nId) const;
 
     int VScrollPos() const;
     // Screen row of a logical row: the header is screen row 0 at every scroll position.

@@ -3,6 +3,7 @@
 #include "fundsbar/KestrovaWnd.h"
 #include "base/PluginState.h"
 #include "base/Texts.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 #include "toolkit/SharedDrawing.h"
@@ -110,6 +111,9 @@ extern "C" void HOSTAPI OnPluginFree() {
         g_vecWnds.erase(g_vecWnds.begin());
         bar->Close();
     }
+    // Objects that assistive tools still hold must not call into the library once the host
+    // unloads it.
+    DisconnectAccessibleObjects();
     g_hValueFont.reset();
     g_hTextFont.reset();
     g_hCaptionFont.reset();

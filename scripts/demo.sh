@@ -18,7 +18,21 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@"
 fi
 
-"$here/wineprefix.sh" "$KESTROVA_WINEPREFIX"
+# English is drawn in "Calibri", which Windows 7 and later ship, so an English demo runs in the
+# prefix that offers the face (see wineprefix.sh), unless KESTROVA_CALIBRI=0 asks for the
+# "Arial" branch; the Chinese languages do not use it.
+variant=
+prev=
+for arg in "$@"; do
+    if [ "$prev" = --lang ] && [ "$arg" = 1033 ] && [ "${KESTROVA_CALIBRI:-}" != 0 ]; then
+        variant=calibri
+    fi
+    prev=$arg
+done
+if [ -n "$variant" ]; then
+    KESTROVA_WINEPREFIX=$KESTROVA_WINEPREFIX-calibri
+fi
+"$here/wineprefix.sh" "$KESTROVA_WINEPREFIX" $variant
 export WINEPREFIX=$KESTROVA_WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Windows paths for the demo: the screenshot goes where the caller means it to.

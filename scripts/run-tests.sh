@@ -15,6 +15,7 @@ prefixes=("$KESTROVA_WINEPREFIX" "$KESTROVA_WINEPREFIX-calibri")
 
 inner() {
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    echo "run-tests: the tests of $build on $(wine --version)"
     trap 'for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done' EXIT
     for prefix in "${prefixes[@]}"; do
         export WINEPREFIX=$prefix

@@ -2,9 +2,17 @@
 
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
 
 namespace {
 constexpr int kFirstListHeight = 200;
+constexpr int kFocusInset = 3;
 } // namespace
 
 TCombox::TCombox() : m_hFont(g_hTextFont.get()) {}
@@ -19,8 +27,20 @@ bool TCombox::Create(HWND hParent) {
     return true;
 }
 
-LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
+LRESULT TCombox::WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        OnFocusChange(uMsg, m_bFocus);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (IsDropDownKey(uMsg, wParam)) {
+            ToggleList(true);
+        }
+        // The default handling still sees the keys: with Alt, so that letting go of Alt
+        // afterwards does not enter a menu.
+        return kNotHandled;
     case WM_PAINT:
         OnPaint();
         return 0;
@@ -44,9 +64,17 @@ LRESULT TCombox::WndProc(UINT uMsg, WPARAM, LPARAM lParam) {
     }
 }
 
+bool TCombox::IsDropDownKey(UINT uMsg, WPARAM wParam) {
+    return (uMsg == WM_KEYDOWN && wParam == VK_F4) || (uMsg == WM_SYSKEYDOWN && wParam == VK_DOWN);
+}
+
 void TCombox::SetText(const std::wstring& text) {
+    const bool bChanged = text != m_strText;
     m_strText = text;
     InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (bChanged && m_hWnd) {
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
 }
 
 void TCombox::SetCurSel(int nIndex) {
@@ -94,20 +122,31 @@ void TCombox::OnLButtonDown(LPARAM lParam) {
     const POINT pt = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    if (!PtInRect(&rc, pt)) {
-        return;
+    if (PtInRect(&rc, pt)) {
+        ToggleList(false);
     }
+}
+
+void TCombox::ToggleList(bool bLightChoice) {
     // A click sent while the list shows closes it, as the user's own click on the combo does.
     if (m_pList && m_pList->IsDroppedDown()) {
         m_pList->CloseUp();
         return;
     }
     EnsureList();
-    RECT rcList = {};
+    RECT rc = {}, rcList = {};
+    GetClientRect(m_hWnd, &rc);
     GetClientRect(m_pList->m_hWnd, &rcList);
     // The list covers the combo's last pixel row (its first when it opens above), so the two
     // read as one control.
     m_pList->DropDown(m_hWnd, rc, rcList.right - rcList.left, rcList.bottom - rcList.top, 1);
+    if (bLightChoice) {
+        // The row that the text shows, however the text came: chosen, or set by an owner.
+        const auto shown = std::find_if(m_vecItems.begin(), m_vecItems.end(), [this](const ComboItem& item) {
+            return m_strText == std::wstring(item.name, wcsnlen(item.name, std::size(item.name)));
+        });
+        m_pList->LightRow(shown != m_vecItems.end() ? static_cast<int>(shown - m_vecItems.begin()) : -1);
+    }
 }
 
 void TCombox::SelectItem(int nIndex) {
@@ -118,6 +157,19 @@ void TCombox::SelectItem(int nIndex) {
     // Posted: the parent acts once the list has hidden and the click is over.
     PostMessageW(GetParent(m_hWnd), TCM_SELCHANGED, static_cast<WPARAM>(nIndex),
                  reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+bool TCombox::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    const bool bOpen = m_pList && m_pList->IsDroppedDown();
+    element.value = m_strText;
+    element.nRole = ROLE_SYSTEM_COMBOBOX;
+    element.nState = STATE_SYSTEM_HASPOPUP | (bOpen ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED) |
+                     (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(bOpen ? kCloseAction : kOpenAction);
+    return true;
 }
 
 void TCombox::OnPaint() {
@@ -132,6 +184,11 @@ void TCombox::DrawCombox(HDC hDC, const RECT& rcClient) const {
 
     RECT rcText = rcClient;
     rcText.right -= m_nButtonWidth;
+    if (m_bFocus) {
+        RECT rcFocus = rcText;
+        InflateRect(&rcFocus, -kFocusInset, -kFocusInset);
+        DrawDotFrame(hDC, rcFocus);
+    }
     InflateRect(&rcText, -4, -2);
     SelectScope font(hDC, m_hFont);
     SetBkMode(hDC, TRANSPARENT);

@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
 #include "toolkit/IxFrm.h"
 
@@ -9,8 +10,11 @@
 // Drop-down choice box: shows the current text and a grey triangle, frames itself blue under
 // the mouse and opens its list under itself when clicked. A row chosen in the list becomes
 // the text and is reported to the parent with a posted TCM_SELCHANGED (wParam the row index,
-// lParam the combo's window). The text is never typed in.
-class TCombox : public TIxFrm {
+// lParam the combo's window). The text is never typed in. While it has the keyboard focus it
+// shows a dotted frame, and Alt+Down or F4 opens its list with the row of its text lit (or
+// closes the list). Assistive tools read it as a combo box whose value is its text and whose
+// default action opens or closes the list.
+class TCombox : public TIxFrm, public TAccessibleContent {
 public:
     TCombox();
     ~TCombox() override;
@@ -32,8 +36,18 @@ public:
     void SetItems(const std::vector<ComboItem>& items);
     // Creates the list on first use, sized to the combo's width and filled with its rows.
     void EnsureList();
+    // Opens the list under the combo, with the row of its text lit when asked; closes it when
+    // it shows.
+    void ToggleList(bool bLightChoice);
+    // F4 (WM_KEYDOWN) or Alt+Down (WM_SYSKEYDOWN): the keys that open or close a drop-down list.
+    static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
+
+    std::vector<LONG> AccChildren(LONG) override { return {}; }
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG) override { ToggleList(false); }
 
     bool m_bHover = false;
+    bool m_bFocus = false;
     HFONT m_hFont = nullptr;
     std::wstring m_strText;
     int m_nCurSel = -1;

@@ -2,11 +2,17 @@
 
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <utility>
+
+#include <windowsx.h>
 
 namespace {
 
@@ -114,7 +120,7 @@ void ReleaseListHooks() {
 LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION && (wParam & PM_REMOVE) && g_pOpenList) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
-        if (g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
+        if (g_pOpenList->TakesKey(*msg) || g_pOpenList->ClosesOn(*msg, Delivery::Queued)) {
             msg->message = WM_NULL;
         }
     }
@@ -287,6 +293,7 @@ void TComboxList::DropDown(HWND hAnchor, const RECT& rcAnchor, int nWidth, int n
     m_rcAnchor = rcAnchor;
     m_ptAnchorOrigin = AnchorOrigin();
     m_anchorDoubleClick = doubleClick;
+    GetCursorPos(&m_ptMouse);
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
@@ -298,6 +305,27 @@ void TComboxList::CloseUp() {
 
 bool TComboxList::IsDroppedDown() const {
     return m_hWnd && IsWindowVisible(m_hWnd);
+}
+
+void TComboxList::LightRow(int nRow) {
+    m_nHot = -1;
+    if (nRow >= 0 && nRow < static_cast<int>(m_vecItems.size())) {
+        const int nFirst = FirstVisibleRow(), nPage = PageRows();
+        if (m_bHasScroll && (nRow < nFirst || nRow >= nFirst + nPage)) {
+            SetScrollPos(m_hWnd, SB_VERT, nRow < nFirst ? nRow : nRow - nPage + 1, TRUE);
+        }
+        m_nHot = nRow - FirstVisibleRow();
+    }
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void TComboxList::ChooseLitRow() {
+    const int i = LitRow();
+    if (i >= 0) {
+        ChooseRow(i);
+    } else {
+        CloseUp();
+    }
 }
 
 POINT TComboxList::AnchorOrigin() const {
@@ -324,6 +352,26 @@ bool TComboxList::IsOnAnchor(const MSG& msg) const {
     POINT pt = msg.pt;
     ScreenToClient(m_hAnchor, &pt);
     return PtInRect(&m_rcAnchor, pt) != 0;
+}
+
+bool TComboxList::TakesKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    switch (msg.wParam) {
+    case VK_UP:
+    case VK_DOWN: {
+        // From no lit row either key lights the first.
+        const int nLast = static_cast<int>(m_vecItems.size()) - 1, nLit = LitRow();
+        LightRow(nLit < 0 ? 0 : std::clamp(nLit + (msg.wParam == VK_UP ? -1 : 1), 0, nLast));
+        return true;
+    }
+    case VK_RETURN:
+        ChooseLitRow();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TComboxList::ClosesOn(const MSG& msg, Delivery delivery) {
@@ -432,6 +480,12 @@ void TComboxList::PaintList() {
 void TComboxList::DrawList(HDC hDC, const RECT& rcClient) {
     FillSolid(hDC, rcClient, m_crBack);
     FrameRect(hDC, &rcClient, g_hBorderBrush.get());
+    // Whatever moved it (the pointer, a key, a scroll under the pointer), the lit row is the
+    // selection that tools follow.
+    const int nLit = LitRow();
+    if (nLit != std::exchange(m_nLitRow, nLit) && nLit >= 0) {
+        NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWnd, OBJID_CLIENT, nLit + 1);
+    }
     if (m_nHot >= 0) {
         const int nRowHeight = RowHeight();
         const RECT rcHot = {rcClient.left, m_nHot * nRowHeight, rcClient.right, (m_nHot + 1) * nRowHeight};
@@ -463,6 +517,11 @@ void TComboxList::DrawItems(HDC hDC, const RECT& rcClient) {
         const std::wstring text = RowText(m_vecItems[static_cast<std::size_t>(i)]);
         DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rcText, DT_SINGLELINE);
     }
+}
+
+int TComboxList::LitRow() const {
+    const int i = m_nHot >= 0 ? FirstVisibleRow() + m_nHot : -1;
+    return i < static_cast<int>(m_vecItems.size()) ? i : -1;
 }
 
 void TComboxList::OnVScroll(WPARAM wParam) {
@@ -515,6 +574,12 @@ void TComboxList::OnMouseWheel(WPARAM wParam) {
 }
 
 void TComboxList::OnMouseMove(LPARAM lParam) {
+    POINT ptScreen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(m_hWnd, &ptScreen);
+    if (ptScreen.x == m_ptMouse.x && ptScreen.y == m_ptMouse.y) {
+        return;
+    }
+    m_ptMouse = ptScreen;
     TrackMouseLeave();
     const POINT pt = PointOf(lParam);
     RECT rc = {};
@@ -544,13 +609,55 @@ void TComboxList::OnLButtonDown(LPARAM lParam) {
     if (i >= nRows) {
         return;
     }
-    // The owner may destroy the list, or free the plug-in, while it handles the choice: nothing
-    // of this object is touched once the message is sent, and no hook is set after it.
-    const HWND hList = m_hWnd;
     StartHoldingBackRelease();
+    ChooseRow(i);
+}
+
+void TComboxList::ChooseRow(int i) {
+    // The owner may destroy the list, or free the plug-in, while it handles the choice: nothing
+    // of this object is touched once the message is sent.
+    const HWND hList = m_hWnd;
     if (m_vecItems[static_cast<std::size_t>(i)].checked) {
         // Sent, not posted: the owner acts on the choice while the list is still shown.
         SendMessageW(m_hParent, TCM_SELCHANGED, reinterpret_cast<WPARAM>(hList), i);
     }
     ShowWindow(hList, SW_HIDE);
+}
+
+std::vector<LONG> TComboxList::AccChildren(LONG nParent) {
+    return NumberedElements(nParent == kWindowElement ? m_vecItems.size() : 0);
+}
+
+bool TComboxList::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.nRole = ROLE_SYSTEM_LIST;
+        return true;
+    }
+    const int i = static_cast<int>(nId) - 1;
+    if (i < 0 || i >= static_cast<int>(m_vecItems.size())) {
+        return false;
+    }
+    const ComboItem& item = m_vecItems[static_cast<std::size_t>(i)];
+    element.name = FieldText(item.name);
+    if (item.desc[0] != L'\0') {
+        element.name += L' ' + FieldText(item.desc);
+    }
+    element.nRole = ROLE_SYSTEM_LISTITEM;
+    const int k = i - FirstVisibleRow();
+    const bool bOnView = k >= 0 && k < PageRows();
+    element.nState = STATE_SYSTEM_SELECTABLE | (i == LitRow() ? STATE_SYSTEM_SELECTED : 0) |
+                     (bOnView ? 0 : STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN);
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    element.rcClient = RECT{rc.left, k * RowHeight(), rc.right, (k + 1) * RowHeight()};
+    if (IsDroppedDown()) {
+        element.defaultAction = GetActionText(kSelectAction);
+    }
+    return true;
+}
+
+void TComboxList::AccDoDefaultAction(LONG nId) {
+    if (IsDroppedDown()) {
+        ChooseRow(static_cast<int>(nId) - 1);
+    }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/PopupWnd.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -27,11 +28,17 @@ void ReleaseListHooks();
 // Owners open it with DropDown and may close it with CloseUp. While it shows it never takes
 // activation or the keyboard focus, and it closes as drop-down lists do: on Escape, on a
 // click anywhere outside it, when the application loses activation, and when the window it
-// dropped down from moves, hides or is minimised. Escape closes it and goes no further. The
-// release of a click on a row lands nowhere. A click on the cell
-// or box it was opened from only closes it; an owner that is sent such a click itself (no
-// click from the user is) tells it apart with IsDroppedDown.
-class TComboxList : public TPopupWnd {
+// dropped down from moves, hides or is minimised. Meanwhile it takes Up and Down, which move
+// the lit row, and Enter, which chooses the lit row as a click does (or only closes the list
+// when none is lit); Escape closes it. These keys go no further. The release of a click on a
+// row lands nowhere. A click on the cell or box it was opened from only closes it; an owner
+// that is sent such a click itself (no click from the user is) tells it apart with
+// IsDroppedDown.
+//
+// Assistive tools read it as a list of items, the lit row selected (as in a standard drop-down,
+// the selection follows the pointer and the keys); an item's default action chooses it as a
+// click does.
+class TComboxList : public TPopupWnd, public TAccessibleContent {
 public:
     TComboxList();
     ~TComboxList() override;
@@ -53,6 +60,8 @@ public:
                   AnchorDoubleClick doubleClick = AnchorDoubleClick::HeldBack);
     void CloseUp();
     bool IsDroppedDown() const;
+    // Lights a row (an index of the rows) and scrolls it into view; any other index lights none.
+    void LightRow(int nRow);
 
     // Copies the rows and forgets the hot row, which named one of the old rows; the scroll
     // range follows them at once, even when the size does not.
@@ -67,6 +76,11 @@ public:
     int PageRows() const;
     // Background, frame, hot band and rows.
     void DrawList(HDC hDC, const RECT& rcClient);
+
+    // Row i is element i + 1.
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG nId) override;
 
     int m_nMargin = 10;
     int m_nMode = 0;
@@ -90,7 +104,12 @@ private:
     // Closes the list when the message does; true when the message must then go no further
     // (only a queued one can be held back).
     bool ClosesOn(const MSG& msg, Delivery delivery);
-
+    // Acts on a key the open list takes from the thread's queue; true when it took it.
+    bool TakesKey(const MSG& msg);
+    // Reports the lit row to the owner as a click on it does, then closes the list.
+    void ChooseLitRow();
+    // The lit row (under the mouse or lit by the keys) as an index of the rows, -1 for none.
+    int LitRow() const;
     // Visible row at a client y, -1 when rows have no height.
     int VisibleRowAt(int y) const;
     // Rows x row height, wide enough for any number of rows.
@@ -112,11 +131,19 @@ private:
     void OnVScroll(WPARAM wParam);
     void OnMouseMove(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
+    // What a click on row i does: the owner hears of it when the row reports, the list hides.
+    void ChooseRow(int i);
     void OnMouseWheel(WPARAM wParam);
     void OnMouseLeave();
 
-    // Visible row under the mouse (counted from the first visible row), -1 for none.
+    // Visible row under the mouse or lit by the keys (counted from the first visible row), -1
+    // for none.
     int m_nHot = -1;
+    // Where the pointer last was, on the screen: a mouse move that does not move it (the list
+    // appearing or scrolling under a resting pointer) leaves the lit row alone.
+    POINT m_ptMouse = {};
+    // The row last drawn lit, -1 for none: tools hear of each new one.
+    int m_nLitRow = -1;
     // The window and rectangle the list was dropped down from; no window once it hides.
     HWND m_hAnchor = nullptr;
     RECT m_rcAnchor = {};

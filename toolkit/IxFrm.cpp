@@ -1,6 +1,8 @@
 #include "toolkit/IxFrm.h"
 
 #include "base/DebugReport.h"
+#include "toolkit/Accessible.h"
+#include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,6 +60,11 @@ void TIxFrm::TrackMouseLeave() const {
     TrackMouseEvent(&tme);
 }
 
+void TIxFrm::OnFocusChange(UINT uMsg, bool& bFocus) const {
+    bFocus = uMsg == WM_SETFOCUS;
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 POINT TIxFrm::CursorPoint() const {
     POINT pt = {};
     GetCursorPos(&pt);
@@ -109,8 +116,15 @@ LRESULT CALLBACK TIxFrm::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     if (bGoesWithWindow) {
         ++self->m_nRunningHandlers;
     }
-    LRESULT result = self->WndProc(uMsg, wParam, lParam);
+    LRESULT result = kNotHandled;
+    // Every window of ours that shows something tells assistive tools about it.
+    const bool bAccessibility = (uMsg == WM_GETOBJECT || uMsg == TCM_ACCDEFAULTACTION) &&
+                                AnswerAccessibility(hWnd, uMsg, wParam, lParam, result);
+    if (!bAccessibility) {
+        result = self->WndProc(uMsg, wParam, lParam);
+    }
     if (uMsg == WM_NCDESTROY) {
+        ForgetAccessibleWindow(hWnd);
         // The window is gone: nothing may reach the object through it, and the object must
         // not act on a handle that the system may hand out again.
         SetWindowLongPtrW(hWnd, 0, 0);

@@ -38,6 +38,9 @@ protected:
     void DeleteUnlessHandling();
     // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
     void TrackMouseLeave() const;
+    // WM_SETFOCUS or WM_KILLFOCUS: bFocus keeps whether the window has the keyboard focus, and
+    // the window repaints to show it.
+    void OnFocusChange(UINT uMsg, bool& bFocus) const;
     // The cursor in client coordinates: mouse handlers go by where the cursor is now.
     POINT CursorPoint() const;
     // A WM_PAINT through a double buffer: draw(hDC, rcClient) draws the whole client area into

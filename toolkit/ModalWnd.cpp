@@ -2,6 +2,10 @@
 
 #include "toolkit/SharedDrawing.h"
 
+#include <oleacc.h>
+
+#include <utility>
+
 namespace {
 constexpr COLORREF kFrameColour = RGB(70, 70, 70);
 constexpr COLORREF kCaptionColour = RGB(96, 96, 96);
@@ -9,6 +13,8 @@ constexpr COLORREF kLightColour = kBackColour; // title, and the close cross und
 constexpr COLORREF kCloseColour = kBorderColour;
 // Ancestors through which a message still counts as one of the dialog's own.
 constexpr int kOwnAncestorLevels = 3;
+// The loop that runs now, the innermost when one runs inside another.
+TModalWnd* g_pRunningModal = nullptr;
 } // namespace
 
 TModalWnd::TModalWnd(HWND hParent, const wchar_t* szTitle, IMainFrame* pMainFrame)
@@ -38,12 +44,19 @@ bool TModalWnd::DoModal() {
     if (m_hWnd) {
         SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        // The keys work at once, without a click first; this activates the window.
+        SetFocus(m_hWnd);
     }
     RunLoop();
     return m_nResult != 0;
 }
 
 void TModalWnd::RunLoop() {
+    struct Running {
+        explicit Running(TModalWnd* self) : pOuter(std::exchange(g_pRunningModal, self)) {}
+        ~Running() { g_pRunningModal = pOuter; }
+        TModalWnd* pOuter;
+    } running(this);
     MSG msg = {};
     while (m_bRunning) {
         m_bWaiting = true;
@@ -63,8 +76,10 @@ void TModalWnd::RunLoop() {
             EndModal(0);
             break;
         case Route::Dispatch:
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            if (!TranslateDialogKey(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
             break;
         case Route::Drop:
             break;
@@ -100,6 +115,10 @@ TModalWnd::Route TModalWnd::RouteOf(const MSG& msg) const {
     return IsOwnWindow(msg.hwnd) ? Route::Dispatch : Route::Drop;
 }
 
+bool TModalWnd::TranslateDialogKey(const MSG&) {
+    return false;
+}
+
 bool TModalWnd::IsOwnWindow(HWND hWnd) const {
     HWND hAncestor = hWnd;
     for (int level = 0; hAncestor && level <= kOwnAncestorLevels; ++level) {
@@ -109,6 +128,29 @@ bool TModalWnd::IsOwnWindow(HWND hWnd) const {
         hAncestor = GetParent(hAncestor);
     }
     return false;
+}
+
+bool TModalWnd::LetsInputThrough(HWND hWnd) {
+    return !g_pRunningModal || g_pRunningModal->IsOwnWindow(hWnd);
+}
+
+std::vector<LONG> TModalWnd::AccChildren(LONG nParent) {
+    return NumberedElements(nParent == kWindowElement ? AccessibleChildWindows(m_hWnd).size() : 0);
+}
+
+bool TModalWnd::AccDescribe(LONG nId, AccElement& element) {
+    if (nId == kWindowElement) {
+        element.name = m_szTitle;
+        element.nRole = ROLE_SYSTEM_DIALOG;
+        return true;
+    }
+    // Its controls, each read through its own window.
+    const std::vector<HWND> windows = AccessibleChildWindows(m_hWnd);
+    if (nId < 1 || static_cast<std::size_t>(nId) > windows.size()) {
+        return false;
+    }
+    element.hWindow = windows[static_cast<std::size_t>(nId) - 1];
+    return true;
 }
 
 void TModalWnd::EndModal(int nResult) {

@@ -1,10 +1,13 @@
 #pragma once
 #include "base/HostInterfaces.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/IxFrm.h"
 
 // Borderless top-most window with a drawn caption and close box, run by its own message
-// loop until closed. Not a popup of the system's: it makes itself modal by filtering.
-class TModalWnd : public TIxFrm {
+// loop until closed. Not a popup of the system's: it makes itself modal by filtering. It takes
+// the keyboard focus as it opens (a WM_SETFOCUS that a derived class hands to a control).
+// Assistive tools read it as a dialog named by its caption, holding its controls.
+class TModalWnd : public TIxFrm, public TAccessibleContent {
 public:
     static constexpr int kTitleChars = 40;
 
@@ -20,9 +23,19 @@ public:
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     virtual void CreateControls() = 0;
     virtual void PlaceWindow() = 0;
+    // Offered each message the loop is about to translate and dispatch: a dialog acts on keys
+    // of its own here (moving the focus, say), which then go no further (true). None here.
+    virtual bool TranslateDialogKey(const MSG& msg);
 
     // Draws caption, frame and close box; derived classes draw their content after it.
     void DrawFrame(HDC hDC, const RECT& rcClient);
+
+    // Whether input may reach the window: while a modal loop runs, only its own windows get it.
+    static bool LetsInputThrough(HWND hWnd);
+
+    std::vector<LONG> AccChildren(LONG nParent) override;
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    void AccDoDefaultAction(LONG) override {}
 
     wchar_t m_szTitle[kTitleChars] = {};
     HWND m_hParent = nullptr;

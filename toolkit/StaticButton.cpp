@@ -3,6 +3,9 @@
 #include "toolkit/MemDC.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
+#include "base/Texts.h"
+
+#include <oleacc.h>
 
 namespace {
 constexpr COLORREF kHoverFace = RGB(240, 244, 252);
@@ -27,23 +30,26 @@ bool TStaticButton::Create(HWND hParent, const wchar_t* szText, int nID) {
     return true;
 }
 
-LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM, LPARAM) {
+LRESULT TStaticButton::WndProc(UINT uMsg, WPARAM wParam, LPARAM) {
     switch (uMsg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        m_bFocus = uMsg == WM_SETFOCUS;
-        Repaint();
+        // The system tells assistive tools of the focus itself: raising it here as well would
+        // have them announce the button twice.
+        OnFocusChange(uMsg, m_bFocus);
         return 0;
     case WM_PAINT:
         OnPaint();
         return 0;
     case WM_KEYDOWN:
-        PostMessageW(GetParent(m_hWnd), TCM_KEYDOWN, 0, reinterpret_cast<LPARAM>(m_hWnd));
+        OnKeyDown(wParam);
         return 0;
     case WM_MOUSEMOVE:
         OnMouseMove();
         return 0;
     case WM_LBUTTONDOWN:
+    // The second press of two quick ones comes as a double click: a click all the same.
+    case WM_LBUTTONDBLCLK:
         OnLButtonDown();
         return 0;
     case WM_LBUTTONUP:
@@ -68,9 +74,33 @@ void TStaticButton::OnMouseMove() {
     Repaint();
 }
 
+bool TStaticButton::AccDescribe(LONG nId, AccElement& element) {
+    if (nId != kWindowElement) {
+        return false;
+    }
+    element.name = m_szText;
+    element.nRole = ROLE_SYSTEM_PUSHBUTTON;
+    element.nState = STATE_SYSTEM_FOCUSABLE | (m_bFocus ? STATE_SYSTEM_FOCUSED : 0) |
+                     (m_bHover ? STATE_SYSTEM_HOTTRACKED : 0);
+    element.defaultAction = GetActionText(kPressAction);
+    return true;
+}
+
 void TStaticButton::OnLButtonDown() {
     SetFocus(m_hWnd);
     Repaint();
+    Click();
+}
+
+void TStaticButton::OnKeyDown(WPARAM nKey) {
+    // Every key is reported; Space and Enter press the button as well.
+    PostMessageW(GetParent(m_hWnd), TCM_KEYDOWN, 0, reinterpret_cast<LPARAM>(m_hWnd));
+    if (nKey == VK_SPACE || nKey == VK_RETURN) {
+        Click();
+    }
+}
+
+void TStaticButton::Click() {
     // The parent may destroy the button while it handles the click: nothing of this object
     // may be touched once the message is sent.
     const HWND hParent = GetParent(m_hWnd);

@@ -1,10 +1,13 @@
 #pragma once
+#include "toolkit/Accessible.h"
 #include "toolkit/IxFrm.h"
 
 // Flat push button: light grey face and grey frame, lit blue under the mouse, a dotted focus
-// frame while it has the keyboard focus. A press of the left button is reported to the parent
-// at once, with the command number the button was created with.
-class TStaticButton : public TIxFrm {
+// frame while it has the keyboard focus. A press of the left button, and Space or Enter while it
+// has the focus, is reported to the parent at once, with the command number the button was
+// created with. Assistive tools read it as a push button named by its caption, whose default
+// action presses it.
+class TStaticButton : public TIxFrm, public TAccessibleContent {
 public:
     static constexpr int kTextChars = 40;
 
@@ -17,6 +20,11 @@ public:
     // Face, hover, focus frame and caption into dc, over the client rectangle.
     void DrawButton(HDC hDC, const RECT& rcClient) const;
 
+    std::vector<LONG> AccChildren(LONG) override { return {}; }
+    bool AccDescribe(LONG nId, AccElement& element) override;
+    // Pressed as by the left button.
+    void AccDoDefaultAction(LONG) override { OnLButtonDown(); }
+
     int m_nID = 0;
     bool m_bHover = false;
     bool m_bFocus = false;
@@ -27,5 +35,8 @@ private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown();
+    void OnKeyDown(WPARAM nKey);
+    // Tells the parent; the button may be gone when it returns.
+    void Click();
     void Repaint() const;
 };

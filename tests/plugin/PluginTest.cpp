@@ -3,6 +3,7 @@
 // read without dispatching), the column dialog as the user meets it (its details are the
 // white-box tests'), the free, and a second load that shows the saved layout; and the terminal
 // quitting or shutting down while the dialog runs.
+#include "support/AccessibleTool.h"
 #include "support/ModalScript.h"
 #include "support/PluginHarness.h"
 #include "support/RecordingWindow.h"
@@ -220,4 +221,38 @@ TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndThePlugInLoad
         EXPECT_GT(Separators(again.host.OpenWindow()), 0);
     }
     VirtualFree(taken, 0, MEM_RELEASE);
+}
+
+// An assistive tool still holds a bar's object when the terminal frees and unloads the plug-in:
+// its calls then fail in its own apartment and none reaches the unloaded library.
+TEST(PluginAccessibility, ObjectsAToolHoldsAnswerThatTheyAreGoneOnceThePlugInIsUnloaded) {
+    std::optional<LoadedPlugin> plugin(std::in_place);
+    plugin->Start(1033);
+    const HWND bar = plugin->host.OpenWindow();
+    const std::wstring path = Env(L"KESTROVA_DLL");
+    std::atomic<bool> held{false}, unloaded{false};
+    HRESULT before = E_FAIL, after = S_OK;
+    AsTool(
+        [&] {
+            const AccNode root = FromWindow(bar);
+            before = Read(root).hr;
+            held = true;
+            Eventually([&] { return unloaded.load(); });
+            after = Read(root).hr;
+            EXPECT_EQ(Read(AccNode{root.acc, 1}).hr, after); // its first cell
+            EXPECT_EQ(DoDefault(AccNode{root.acc, 2}), after);
+        },
+        [&] {
+            if (held && !unloaded) {
+                plugin.reset();
+                EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr);
+                unloaded = true;
+            }
+        });
+    EXPECT_EQ(before, S_OK);
+    // What COM answers for an object cut off from its server, which it does not call: not the
+    // fault of a call into the unloaded code, which Wine's stub catches and passes on.
+    EXPECT_TRUE(after == CO_E_OBJNOTCONNECTED || after == RPC_E_DISCONNECTED ||
+                after == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF))
+        << std::hex << after;
 }

@@ -3,6 +3,8 @@
 // with the keyboard focus, and seen by every hook on the way, unlike a message sent by hand.
 #include "support/TestSupport.h"
 
+#include <vector>
+
 namespace testing_support {
 
 inline void SendMouse(DWORD dwFlags) {
@@ -29,12 +31,39 @@ inline void DoubleClickAt(POINT screen) {
     PumpMessages();
 }
 
-// A key pressed and released, left in the queue for whichever loop takes it next.
+// Two quick left clicks on one point, stamped with one time so that the system pairs them into
+// a double click however long the test waits between them, left in the queue.
+inline void QueueDoubleClick(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT inputs[4] = {};
+    const DWORD now = GetTickCount();
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+        inputs[i].mi.time = now;
+    }
+    SendInput(4, inputs, sizeof(INPUT));
+}
+
+// Keys pressed in order and released in the opposite order (Ctrl+Down: {VK_CONTROL, VK_DOWN}),
+// left in the queue for whichever loop takes them next.
+inline void QueueKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    const auto add = [&inputs](WORD vk, DWORD dwFlags) {
+        inputs.push_back(INPUT{INPUT_KEYBOARD, {}});
+        inputs.back().ki.wVk = vk;
+        inputs.back().ki.dwFlags = dwFlags;
+    };
+    for (auto it = keys.begin(); it != keys.end(); ++it) {
+        add(*it, 0);
+    }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+        add(*it, KEYEVENTF_KEYUP);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 inline void QueueKey(WORD vk) {
-    INPUT inputs[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-    inputs[0].ki.wVk = inputs[1].ki.wVk = vk;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    QueueKeys({vk});
 }
 
 // A key pressed and released, handled to the end.

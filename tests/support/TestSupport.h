@@ -88,9 +88,15 @@ public:
         return count;
     }
     int CountOther(const RECT& rc, COLORREF colour) const { return Count(rc, colour, true); }
-    // Every pixel, row after row, as the canvas holds it (0x00RRGGBB).
+    // Every pixel's colour, row after row, as the canvas holds it (0x00RRGGBB). The top byte is
+    // not a colour: a copy from the screen may leave anything there (Wine 8 a zero, Wine 10 0xFF).
     std::vector<COLORREF> Pixels() const {
-        return (GdiFlush(), std::vector<COLORREF>(Bits(), Bits() + m_width * m_height));
+        GdiFlush();
+        std::vector<COLORREF> pixels(Bits(), Bits() + m_width * m_height);
+        for (COLORREF& pixel : pixels) {
+            pixel &= 0x00FFFFFF;
+        }
+        return pixels;
     }
 
 private:

@@ -41,12 +41,14 @@ TEST_F(FlatControls, ButtonPaintsFaceFrameAndFocusInEachLook) {
     }
 }
 
-TEST_F(FlatControls, ComboPaintsFrameAndTriangleInEachLook) {
+TEST_F(FlatControls, ComboPaintsFrameTriangleAndFocusInEachLook) {
     TCombox combo;
     Canvas canvas(60, 20);
-    for (const bool hover : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "hover " << hover);
+    for (int look = 0; look < 4; ++look) {
+        const bool hover = look & 1, focus = look & 2;
+        SCOPED_TRACE(testing::Message() << "hover " << hover << " focus " << focus);
         combo.m_bHover = hover;
+        combo.m_bFocus = focus;
         canvas.Fill(RGB(1, 2, 3));
         combo.DrawCombox(canvas.dc(), RECT{0, 0, 60, 20});
         EXPECT_EQ(canvas.Pixel(0, 0), hover ? kHoverFrame : kBorder);
@@ -55,13 +57,15 @@ TEST_F(FlatControls, ComboPaintsFrameAndTriangleInEachLook) {
         // A grey triangle 9 wide and 5 high, pointing down from (48, 8).
         EXPECT_EQ(canvas.Count(RECT{47, 6, 59, 15}, kBorder), 9 + 7 + 5 + 3 + 1);
         EXPECT_EQ(canvas.Count(RECT{48, 8, 57, 9}, kBorder), 9);
+        EXPECT_EQ(canvas.Count(RECT{3, 3, 43, 4}, RGB(50, 50, 50)) > 10,
+                  focus); // dotted, left of the triangle
     }
 }
 
 TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
     const HWND parent = RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{100, 100, 500, 400});
     // The button lives alone in memory made unreadable once the parent destroys it in the
-    // second click: any touch of it after the click is sent faults, which ends the run at once
+    // last click: any touch of it after the click is sent faults, which ends the run at once
     // (Wine's debugger would hold it until the test's time ran out).
     SetUnhandledExceptionFilter(&EndOnFault);
     void* alone = VirtualAlloc(nullptr, 0x10000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -75,7 +79,7 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
             told.emplace_back(msg.message, msg.lParam, GetFocus() == hButton);
         }
         DWORD old = 0;
-        if (msg.message == TCM_CLICKED && told.size() == 3) {
+        if (msg.message == TCM_CLICKED && told.size() == 7) {
             button->~TStaticButton();
             VirtualProtect(alone, 0x10000, PAGE_NOACCESS, &old);
         }
@@ -84,13 +88,17 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
     SendMessageW(hButton, WM_LBUTTONUP, 0, MAKELPARAM(190, 10)); // released elsewhere: nothing
     SendMessageW(hButton, WM_KEYDOWN, 'A', 0);                   // any key: posted, and no click
     PumpMessages();
+    for (const WPARAM vk : {VK_SPACE, VK_RETURN}) { // a click, and posted as any key is
+        SendMessageW(hButton, WM_KEYDOWN, vk, 0);
+        PumpMessages();
+    }
     ClickAt(parent, POINT{40, 20});
     PumpMessages();
     RecordingWindow::onMessage = nullptr;
     EXPECT_FALSE(IsWindow(hButton));
-    EXPECT_EQ(told,
-              (std::vector<std::tuple<UINT, LPARAM, bool>>{
-                  {TCM_CLICKED, 3, true}, {TCM_KEYDOWN, LPARAM(hButton), true}, {TCM_CLICKED, 3, true}}));
+    const std::tuple<UINT, LPARAM, bool> click = {TCM_CLICKED, 3, true},
+                                         key = {TCM_KEYDOWN, LPARAM(hButton), true};
+    EXPECT_EQ(told, (std::vector<std::tuple<UINT, LPARAM, bool>>{click, key, click, key, click, key, click}));
     VirtualFree(alone, 0, MEM_RELEASE);
 }
 

@@ -269,11 +269,11 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     ASSERT_TRUE(grid->m_pEditor->m_pList);
     grid->m_pEditor->m_pList->CloseUp();
 
-    enum Action { kLeft, kRight, kDouble, kKey };
+    enum Action { kLeft, kRight, kDouble, kKey, kDoubleDrag };
     const struct Step {
         const char* name;
         Action action;
-        POINT pt, to; // a left button goes down at pt and up at to; the key in pt.x
+        POINT pt, to; // a left button goes down at pt (the second time too) and up at to; the key in pt.x
         int vPos;
         Notices told;
         int curRow;
@@ -284,6 +284,7 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
         {"below the rows", kLeft, {100, 398}, {100, 398}, 0, {"click 0 -1 1"}, -1, {-1}},
         {"up from no row", kKey, {VK_UP, 0}, {}, 0, {}, 1, {1}},
         {"on a box, scrolled", kLeft, {10, 52}, {10, 52}, 3, {"check 5 0 1"}, 1, {1}},
+        {"space on a row off view", kKey, {VK_SPACE, 0}, {}, 3, {"view 0 18", "check 1 0 1"}, 1, {1}},
         {"on its bottom edge", kLeft, {10, 62}, {10, 62}, 3, {"click 0 5 0"}, 5, {5}},
         {"twice on a box", kDouble, {10, 52}, {}, 0, {"check 2 0 0", "click 2 2 0", "check 2 0 1"}, 2, {5}},
         {"right on the selection", kRight, {300, 71}, {}, 2, {"click 1 5 -1"}, 2, {5}},
@@ -303,6 +304,14 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
         {"beside a border, to a row", kLeft, {229, 10}, {260, 300}, 0, {"resized 1 190"}, 39, {39}},
         {"left of the left edge", kLeft, {335, 10}, {20, 10}, 0, {"resized 2 1"}, 39, {39}},
         {"on the left edge", kLeft, {71, 10}, {0, 10}, 0, {}, 39, {39}},
+        {"twice on a border, then dragged",
+         kDoubleDrag,
+         {70, 10},
+         {90, 10},
+         0,
+         {"resized 0 70", "click 2 0 0", "resized 0 90"},
+         0,
+         {39}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
@@ -316,6 +325,15 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
             Send(WM_LBUTTONUP, MK_SHIFT | MK_CONTROL); // makes no difference
         } else if (step.action == kKey) {
             Send(WM_KEYDOWN, static_cast<WPARAM>(step.pt.x));
+        } else if (step.action == kDoubleDrag) {
+            for (const UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+                Mouse(WM_MOUSEMOVE, step.pt);
+                Mouse(press, step.pt);
+                if (press == WM_LBUTTONDBLCLK) {
+                    Mouse(WM_MOUSEMOVE, step.to);
+                }
+                Send(WM_LBUTTONUP);
+            }
         } else {
             step.action == kRight ? Mouse(WM_RBUTTONDOWN, step.pt) : DoubleClick(step.pt);
         }
@@ -324,7 +342,7 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
         EXPECT_EQ(grid->SelectedRows(), step.sel);
         EXPECT_EQ(grid->m_nMouseMode, kGridIdle);
     }
-    EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 70}, {1, 190}, {2, 1}}));
+    EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 90}, {1, 190}, {2, 1}}));
 
     // A release whose press was not the grid's (it chose a row of a list over the grid, which
     // hid on that press) is no click: on a row, on a box, on the header.
@@ -336,9 +354,9 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
 
     // A resize let go outside the window goes on, its guide following the pointer, until the
     // next click inside.
-    Mouse(WM_MOUSEMOVE, POINT{70, 10});
-    Mouse(WM_LBUTTONDOWN, POINT{70, 10});
-    Mouse(WM_MOUSEMOVE, POINT{70, -50});
+    Mouse(WM_MOUSEMOVE, POINT{90, 10});
+    Mouse(WM_LBUTTONDOWN, POINT{90, 10});
+    Mouse(WM_MOUSEMOVE, POINT{90, -50});
     EXPECT_EQ(grid->m_nMouseMode, kGridResizing);
     Mouse(WM_MOUSEMOVE, POINT{150, 200});
     EXPECT_EQ(Paint().Count(RECT{150, 0, 151, 18 * 22}, RGB(0, 0, 0)), 18 * 22);
