@@ -4,6 +4,10 @@
 #include <cstddef>
 #include <string>
 
+// Texts that are drawn or converted are held in buffers of this many characters, terminator
+// included.
+constexpr int kTextChars = 260;
+
 // Converts text into dest (destChars wide characters including the terminator) only when
 // the whole text with its terminator fits; otherwise dest is left as it was. Returns whether
 // it converted.

@@ -2,10 +2,14 @@
 
 #include "base/PluginState.h"
 
+#include <iterator>
+
 namespace {
 
-// One array per language, in the order of the Language enumeration.
+// One array per language, in the order of the Language enumeration, which is that of
+// kHostLanguages.
 enum Language { kSimplified, kTraditional, kEnglish, kLanguageCount };
+static_assert(std::size(kHostLanguages) == kLanguageCount, "a host identifier for every language");
 
 constexpr const wchar_t* kDialogTexts[kLanguageCount][kDialogTextCount] = {
     {
@@ -154,23 +158,28 @@ constexpr SharedFontChoice kArialFonts = {L"Arial", 20, 13, 16};
 // Whether the shared fonts take the Chinese face: only when the host named a Chinese language.
 bool g_bChineseFace = false;
 
-Language CurrentLanguage() {
-    switch (g_nLanguage) {
-    case 1028:
-        return kTraditional;
-    case 1033:
-        return kEnglish;
-    default:
-        return kSimplified;
+// Any identifier without texts of its own reads Simplified Chinese.
+Language LanguageOf(int nLanguage) {
+    for (int language = kLanguageCount - 1; language > kSimplified; --language) {
+        if (kHostLanguages[language] == nLanguage) {
+            return static_cast<Language>(language);
+        }
     }
+    return kSimplified;
+}
+
+Language CurrentLanguage() {
+    return LanguageOf(g_nLanguage);
 }
 
 // A row outside the table gives the empty text rather than reading past it.
-template <int Count> const wchar_t* Lookup(const wchar_t* const (&table)[kLanguageCount][Count], int nRow) {
+template <int Count>
+const wchar_t* Lookup(const wchar_t* const (&table)[kLanguageCount][Count], int nRow,
+                      Language language = CurrentLanguage()) {
     if (nRow < 0 || nRow >= Count) {
         return L"";
     }
-    return table[CurrentLanguage()][nRow];
+    return table[language][nRow];
 }
 
 } // namespace
@@ -187,13 +196,18 @@ const wchar_t* GetColumnTitle(int nColId) {
     return Lookup(kColumnTitles, nColId);
 }
 
+const wchar_t* GetColumnTitleIn(int nLanguage, int nColId) {
+    return Lookup(kColumnTitles, nColId, LanguageOf(nLanguage));
+}
+
 const wchar_t* GetActionText(int nAction) {
     return Lookup(kActionTexts, nAction);
 }
 
 void SetHostLanguage(int nHostLanguage) {
-    g_nLanguage = nHostLanguage == 0 ? 2052 : nHostLanguage;
-    g_bChineseFace = nHostLanguage == 2052 || nHostLanguage == 1028;
+    g_nLanguage = nHostLanguage == 0 ? kHostLanguages[kSimplified] : nHostLanguage;
+    g_bChineseFace =
+        nHostLanguage == kHostLanguages[kSimplified] || nHostLanguage == kHostLanguages[kTraditional];
 }
 
 const wchar_t* GetWindowTypeTitle() {

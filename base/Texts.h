@@ -40,11 +40,17 @@ enum ActionText : int {
     kActionTextCount
 };
 
+// The host's identifiers of the languages with texts of their own: Simplified Chinese,
+// Traditional Chinese, English.
+constexpr int kHostLanguages[] = {2052, 1028, 1033};
+
 // A text outside its table is the empty text.
 const wchar_t* GetDialogText(int nText);
 const wchar_t* GetConfigLabel(int nLabel);
 const wchar_t* GetColumnTitle(int nColId);
 const wchar_t* GetActionText(int nAction);
+// A column's title in the language of a host identifier, whichever language is stored.
+const wchar_t* GetColumnTitleIn(int nLanguage, int nColId);
 
 // Stores the language the host hands over at load. A 0 means Simplified Chinese texts, drawn
 // in the Latin face.

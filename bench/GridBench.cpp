@@ -29,7 +29,6 @@ public:
         for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
             m_grid.SetColumnWidth(col, width);
         }
-        m_grid.SetRowHeight(0);
         m_grid.SetRowCount(rows);
         MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);
         SetScrollPos(m_grid.m_hWnd, SB_VERT, first, TRUE);
@@ -57,13 +56,12 @@ public:
             const wchar_t* headers[] = {L"Show", L"Title", L"Show Color"};
             for (item.row = k, item.col = 0; item.col < 3; ++item.col) {
                 item.crBack = k == 0 ? RGB(240, 240, 240) : kRowBack;
-                lstrcpynW(item.text, k == 0 ? headers[item.col] : texts[item.col].c_str(), 261);
+                lstrcpynW(item.text, k == 0 ? headers[item.col] : texts[item.col].c_str(), kTextChars + 1);
                 if (k > 0 && item.col != 1) {
                     m_grid.SetCellType(k, item.col, item.col == 0 ? kGridCellCheckbox : kGridCellCombox);
                 }
                 m_grid.SetItem(&item);
             }
-            m_grid.SetRowHeight(k);
             if (k > 0) {
                 static_cast<TGridCellCheckbox*>(m_grid.GetCell(k, 0))->m_bChecked = r % 3 != 0;
             }

@@ -17,7 +17,6 @@ namespace {
 
 constexpr DWORD kValueBytes = 1024;
 constexpr int kKeyChars = 10;
-constexpr const char* kIgnoreKey = "ignorecol";
 // Read back in place of a key that is not there; no layout value looks like it.
 constexpr const char* kAbsent = "\x01(absent)\x01";
 // Pieces of an ignore list are quoted in reports up to this length.

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
-constexpr int kColumnTitleChars = 40;
+// The section of both files: every funds bar reads and writes this one, so all bars share one
+// layout.
+constexpr const char* kLayoutSection = "Kestrova";
+// The ignore file's one key: column ids separated by "|".
+constexpr const char* kIgnoreKey = "ignorecol";
 
 // One column of a funds bar, in display order.
 struct ColumnSetting {
     bool bShow;
-    wchar_t szTitle[kColumnTitleChars];
     int nColId;
     bool bColor;
     bool bIgnored;

@@ -119,8 +119,6 @@ void TConfigCol::CreateControls() {
             grid->SetColumnWidth(col, kColumnWidths[col]);
             grid->UpdateScrollBars();
         }
-        grid->SetRowHeight(0);
-        grid->UpdateScrollBars();
     }
     FillGrid(0);
 
@@ -299,7 +297,7 @@ void TConfigCol::FillGrid(int nFirst) {
                     box->m_bChecked = column.bShow;
                     grid->SetCell(k, 0, std::move(box));
                 } else if (col == 1) {
-                    lstrcpynW(item.text, column.szTitle, nTextChars);
+                    lstrcpynW(item.text, GetColumnTitle(column.nColId), nTextChars);
                 } else if (col == 2) {
                     lstrcpynW(item.text, ColourText(column.bColor), nTextChars);
                     grid->SetCellType(k, 2, kGridCellCombox);
@@ -307,8 +305,6 @@ void TConfigCol::FillGrid(int nFirst) {
             }
             grid->SetItem(&item);
         }
-        // Heights are kept by screen row, like the cells.
-        grid->SetRowHeight(k);
     }
     // The editor exists from the first combo cell on. Its choices never change, and filling
     // them again would empty the text of an editor open over a cell that scrolls.

@@ -82,7 +82,7 @@ void FormatNumber(double value, bool bPercent, wchar_t* dest) {
     if (bPercent) {
         text[length++] = '%';
     }
-    length = std::min(length, static_cast<std::size_t>(kValueTextChars - 1));
+    length = std::min(length, static_cast<std::size_t>(kTextChars - 1));
     for (std::size_t i = 0; i < length; ++i) {
         dest[i] = static_cast<wchar_t>(text[i]);
     }
@@ -123,7 +123,7 @@ void FormatFundsField(int nColId, const char* szAccount, const FundsRecord* reco
     case kCurrencyColumn:
         if (record) {
             // The host's text may run on past its field; it ends at its terminator.
-            Cp936ToWide(record->szCurrency, dest, kValueTextChars);
+            Cp936ToWide(record->szCurrency, dest, kTextChars);
         }
         return;
     default: {

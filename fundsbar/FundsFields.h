@@ -2,8 +2,7 @@
 // The funds columns: where each value comes from and how it is written.
 #include "base/FundsColumnIds.h"
 #include "base/HostInterfaces.h"
-
-constexpr int kValueTextChars = 260;
+#include "base/TextCodec.h"
 
 struct FundsColumn {
     int nColId;
@@ -20,6 +19,6 @@ bool IsDefaultShown(int nColId);
 bool IsEmptyFunds(const FundsRecord* record);
 
 // Writes the text of a column for an account number (code page 936, may be empty) and a
-// funds record (may be null) into dest, which holds kValueTextChars wide characters and is
+// funds record (may be null) into dest, which holds kTextChars wide characters and is
 // zero-filled by the caller. Ids outside the columns write nothing.
 void FormatFundsField(int nColId, const char* szAccount, const FundsRecord* record, wchar_t* dest);

@@ -57,7 +57,7 @@ private:
 } // namespace
 
 TKestrovaWnd::TKestrovaWnd() {
-    lstrcpynA(m_szName, "Kestrova", sizeof(m_szName));
+    lstrcpynA(m_szName, kLayoutSection, sizeof(m_szName));
 }
 
 bool TKestrovaWnd::CreateBar() {
@@ -199,7 +199,6 @@ void TKestrovaWnd::LoadColumns() {
             setting.bIgnored = true;
             setting.bShow = false;
         }
-        lstrcpynW(setting.szTitle, GetColumnTitle(setting.nColId), kColumnTitleChars);
     }
 }
 
@@ -231,10 +230,10 @@ TKestrovaWnd::BarLayout TKestrovaWnd::LayOut(HDC hDC, const RECT& rcClient) {
         if (!setting.bShow) {
             continue;
         }
-        wchar_t szValue[kValueTextChars] = {};
+        wchar_t szValue[kTextChars] = {};
         FormatFundsValue(setting.nColId, szValue);
         layout.shown.push_back(i);
-        layout.titles.emplace_back(setting.szTitle);
+        layout.titles.emplace_back(GetColumnTitle(setting.nColId));
         layout.values.emplace_back(szValue);
     }
     // Texts are measured only when they change, and each font is selected once for all the
@@ -321,7 +320,7 @@ bool TKestrovaWnd::AccDescribe(LONG nId, AccElement& element) {
     if (nId == kWindowElement) {
         element.name = GetWindowTypeTitle();
         if (m_selection.m_szAccount[0]) {
-            wchar_t szAccount[kValueTextChars] = {};
+            wchar_t szAccount[kTextChars] = {};
             FormatFundsValue(kAccountNoColumn, szAccount);
             element.name += std::wstring(L" ") + szAccount;
         }
@@ -502,7 +501,7 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
     if (nRow < 0 || static_cast<std::size_t>(nRow) >= rows.size()) {
         return;
     }
-    const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, 260);
+    const std::string text = WideToCp936(rows[static_cast<std::size_t>(nRow)].name, kTextChars);
     const ShownFunds before = Shown();
     if (bAccountList) {
         m_selection.ChooseAccount(text.c_str());

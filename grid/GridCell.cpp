@@ -65,7 +65,7 @@ void FrameCell(HDC hDC, const RECT& rc, COLORREF colour) {
 }
 
 void DrawCellText(HDC hDC, const wchar_t* text, RECT rc, UINT format) {
-    DrawTextW(hDC, text, static_cast<int>(wcsnlen(text, kCellTextChars)), &rc, format);
+    DrawTextW(hDC, text, static_cast<int>(wcsnlen(text, kTextChars)), &rc, format);
 }
 
 } // namespace
@@ -87,7 +87,7 @@ void TCellFonts::Select(HDC hDC, const LOGFONTW& lf) {
 TGridCellBase::TGridCellBase() = default;
 
 void TGridCellBase::CopyAttributes(const TGridCellBase& other) {
-    wmemcpy(m_szText, other.m_szText, kCellTextChars);
+    wmemcpy(m_szText, other.m_szText, kTextChars);
     m_crText = other.m_crText;
     m_crSelText = other.m_crSelText;
     m_crBack = other.m_crBack;

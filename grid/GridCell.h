@@ -2,6 +2,7 @@
 // The cells of the grid: each holds its text and look and paints itself into the grid's
 // off-screen context. Plain text cells, check box cells, combo cells edited in place through
 // the grid's one combo box, and header cells with a sort arrow.
+#include "base/TextCodec.h"
 #include "toolkit/GdiHandle.h"
 #include "toolkit/SharedDrawing.h"
 
@@ -22,8 +23,6 @@ constexpr UINT GIF_SELTEXTCOLOR = 0x400;
 
 // State bit of a cell painted as part of a selected row.
 constexpr UINT GCS_SELECTED = 0x2;
-
-constexpr int kCellTextChars = 260;
 
 // The fonts of one paint of the grid: selects into the paint's context a font made from a
 // cell's LOGFONT, made once per distinct LOGFONT. Selecting a font costs more than all else a
@@ -57,7 +56,7 @@ public:
     // nRightExtra pixels more on the right for right-aligned text, and below the text top.
     RECT TextRect(RECT rc, int nRightExtra) const;
 
-    wchar_t m_szText[kCellTextChars] = {};
+    wchar_t m_szText[kTextChars] = {};
     COLORREF m_crText = RGB(50, 50, 50);
     COLORREF m_crSelText = RGB(255, 255, 255);
     COLORREF m_crBack = kCellColour;

@@ -13,9 +13,7 @@
 
 namespace {
 
-constexpr int kDefaultRowHeight = 25;
 constexpr int kDefaultColumnWidth = 100;
-constexpr int kStoredRowHeight = 22;
 constexpr int kWheelRows = 3;    // rows per wheel message, whatever its delta
 constexpr int kHScrollLine = 5;  // pixels per horizontal arrow click
 constexpr int kBorderReach = 2;  // a border is hot this close, exclusive: x-1, x and x+1
@@ -173,15 +171,6 @@ void TGridCtrl::SetColumnWidth(int col, int width) {
     m_colWidths[col] = width;
 }
 
-void TGridCtrl::SetRowHeight(int row) {
-    m_rowHeights[row] = kStoredRowHeight;
-}
-
-int TGridCtrl::RowHeight(int screenRow) const {
-    const auto it = m_rowHeights.find(screenRow);
-    return it != m_rowHeights.end() ? it->second : kDefaultRowHeight;
-}
-
 int TGridCtrl::ColumnWidth(int col) const {
     const auto it = m_colWidths.find(col);
     return it != m_colWidths.end() ? it->second : kDefaultColumnWidth;
@@ -232,7 +221,7 @@ void TGridCtrl::SetItem(const GridItem* item) {
     }
     const UINT mask = item->mask;
     if (mask & GIF_TEXT) {
-        const std::size_t length = wcsnlen(item->text, kCellTextChars - 1);
+        const std::size_t length = wcsnlen(item->text, kTextChars - 1);
         wmemcpy(cell->m_szText, item->text, length);
         cell->m_szText[length] = L'\0';
     }
@@ -356,8 +345,7 @@ void TGridCtrl::EnsureCells() {
 void TGridCtrl::OnSize() {
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
-    // A header height an owner stored by hand as 0 must not divide by zero.
-    m_nPageRows = (rc.bottom - rc.top) / std::max(RowHeight(0), 1);
+    m_nPageRows = (rc.bottom - rc.top) / kRowHeight;
     EnsureCells();
     UpdateScrollBars();
 }
@@ -371,7 +359,12 @@ int TGridCtrl::GetTotalWidth() const {
 }
 
 int TGridCtrl::RowFromY(const POINT& pt) const {
-    return BandAt(m_rowHeights, pt.y);
+    const int row = pt.y > 0 ? (pt.y - 1) / kRowHeight : -1;
+    return row < RowsOnView() ? row : -1;
+}
+
+int TGridCtrl::RowsOnView() const {
+    return std::min(m_nPageRows, m_nRows);
 }
 
 int TGridCtrl::ColumnFromX(const POINT& pt) const {
@@ -383,7 +376,7 @@ bool TGridCtrl::GetCellOrigin(int screenRow, int col, POINT* out) const {
         return false;
     }
     out->x = SumOfFirst(m_colWidths, col);
-    out->y = SumOfFirst(m_rowHeights, screenRow);
+    out->y = screenRow * kRowHeight;
     return true;
 }
 
@@ -478,7 +471,7 @@ void TGridCtrl::DrawFocus(HDC hDC, const RECT& rcClient) {
 void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
     // Rows start one pixel right of and below the origin that hit testing uses.
     InflateRect(&rc, -1, -1);
-    const int rows = std::min(m_nPageRows, m_nRows);
+    const int rows = RowsOnView();
     if (m_bHScroll) {
         const SCROLLINFO si = ReadScrollInfo(m_hWnd, SB_HORZ);
         const int hPos = si.nPos >= 0 && si.nPos <= si.nMax ? si.nPos : 0;
@@ -487,11 +480,8 @@ void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     const int first = VScrollPos();
-    int y = rc.top;
-    for (int row = 0; row < rows; ++row) {
-        const int height = RowHeight(row);
-        PaintRow(hDC, RECT{rc.left, y, rc.right, y + height}, row, first, client.right, fonts);
-        y += height;
+    for (int row = 0, y = rc.top; row < rows; ++row, y += kRowHeight) {
+        PaintRow(hDC, RECT{rc.left, y, rc.right, y + kRowHeight}, row, first, client.right, fonts);
     }
 }
 
@@ -691,10 +681,9 @@ void TGridCtrl::OnMouseMove() {
     m_hoverCell = {-1, -1};
     if (PtInRect(&client, pt)) {
         m_hoverCell = HitTest(pt);
-        const bool onBorder =
-            m_hoverCell.row == 0 && m_hoverCell.row < static_cast<int>(m_rowHeights.size()) &&
-            m_hoverCell.col >= 0 && m_hoverCell.col < static_cast<int>(m_colWidths.size()) &&
-            HitColumnBorder(pt, &m_hoverCell.col);
+        const bool onBorder = m_hoverCell.row == 0 && m_hoverCell.col >= 0 &&
+                              m_hoverCell.col < static_cast<int>(m_colWidths.size()) &&
+                              HitColumnBorder(pt, &m_hoverCell.col);
         if (onBorder) {
             if (m_nMouseMode == kGridIdle) {
                 m_nMouseMode = kGridOverBorder;

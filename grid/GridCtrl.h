@@ -28,7 +28,7 @@ struct GridCellId {
 struct GridItem {
     int row; // screen row
     int col;
-    wchar_t text[261];
+    wchar_t text[kTextChars + 1]; // a cell keeps kTextChars - 1 of them
     int nTextTop;
     int nMargin;
     UINT mask;
@@ -62,6 +62,8 @@ enum GridCellKind { kGridCellHeader = 1, kGridCellCheckbox = 2, kGridCellCombox 
 // a data cell named by its column's header.
 class TGridCtrl : public TIxFrm, public TAccessibleContent {
 public:
+    // Of every row, the header's too.
+    static constexpr int kRowHeight = 22;
     TGridCtrl();
     ~TGridCtrl() override;
 
@@ -79,7 +81,6 @@ public:
     // Behind and beside the cells.
     void SetBackgroundColour(COLORREF crBkgnd);
     void SetColumnWidth(int col, int width);
-    void SetRowHeight(int row); // always 22 pixels
     void UpdateScrollBars();
     TGridCellBase* GetCell(int row, int col) const;
     // Stores a cell at (screen row, column); a cell already there is destroyed first.
@@ -110,14 +111,14 @@ public:
     // Geometry: bands open at the top and left, closed at the bottom and right.
     int GetTotalWidth() const;
     int RowFromY(const POINT& pt) const;    // screen row, -1 none
+    int RowsOnView() const;                 // screen rows painted and hit, the header's too
     int ColumnFromX(const POINT& pt) const; // column, -1 none
     bool GetCellOrigin(int screenRow, int col, POINT* out) const;
     GridCellId HitTest(const POINT& pt) const; // logical row
     RECT GetCellRect(const GridCellId& id) const;
     bool HitColumnBorder(const POINT& pt, int* col) const;
     void EraseColumnWidth(int col);
-    int RowHeight(int screenRow) const; // stored, else 25
-    int ColumnWidth(int col) const;     // stored, else 100
+    int ColumnWidth(int col) const; // stored, else 100
 
     // Logical row r is element (r + 1) << 8, its cell in column c that number | (c + 1); a
     // row is also the object id under which events name its cells.
@@ -134,7 +135,6 @@ public:
     // The left button went down in the grid and has not been released there since, nor has
     // the mouse left the grid.
     bool m_bOwnPress = false;
-    std::map<int, int> m_rowHeights;
     std::map<int, int> m_colWidths;
     std::map<int, std::map<int, std::unique_ptr<TGridCellBase>>> m_cells;
     GridCellId m_hoverCell = {-1, -1};

@@ -2,6 +2,7 @@
 
 #include "fundsbar/KestrovaWnd.h"
 #include "base/PluginState.h"
+#include "base/TextCodec.h"
 #include "base/Texts.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/ComboxList.h"
@@ -69,8 +70,8 @@ extern "C" void HOSTAPI OnPluginInit(void* pHost) {
     }
     g_pMainFrame = static_cast<IMainFrame*>(g_pHost->GetInterface(L"MainFrame", kHostInterfaceVersion));
     if (g_pMainFrame) {
-        wchar_t szTitle[260] = {};
-        lstrcpynW(szTitle, GetWindowTypeTitle(), 260);
+        wchar_t szTitle[kTextChars] = {};
+        lstrcpynW(szTitle, GetWindowTypeTitle(), kTextChars);
         g_pMainFrame->RegisterWindowType(kFundsBarTypeId, szTitle, &CreateFundsBar);
     }
     g_pTradeApi = static_cast<ITradeApi*>(g_pHost->GetInterface(L"TradeApi", kHostInterfaceVersion));

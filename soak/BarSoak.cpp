@@ -190,7 +190,7 @@ int NoticeFlood(int notices, int bars) {
         while (last >= 0 && last % bars != i) {
             --last;
         }
-        wchar_t want[kValueTextChars] = {}, shows[kValueTextChars] = {};
+        wchar_t want[kTextChars] = {}, shows[kTextChars] = {};
         FormatFundsField(kBalanceColumn, accounts[i].c_str(), static_cast<const FundsRecord*>(host.funds[i]),
                          want);
         shown[i]->FormatFundsValue(kBalanceColumn, shows);

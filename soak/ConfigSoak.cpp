@@ -63,9 +63,6 @@ std::string Judge(const TKestrovaWnd& bar, const GeneratedConfig& config) {
             return "wrong: id " + std::to_string(id) + where;
         }
         seen[id] = true;
-        if (std::wcscmp(column.szTitle, GetColumnTitle(id)) != 0) {
-            return "wrong: title" + where;
-        }
         const bool listed = config.ignored && std::count(config.ignored->begin(), config.ignored->end(), id);
         if ((column.bIgnored && column.bShow) || (config.ignored && column.bIgnored != listed)) {
             return "wrong: ignore list not applied" + where;
@@ -207,7 +204,7 @@ int LoadConfigsWorker(int first, int count, const std::string& results) {
         const auto* bar = hWnd ? dynamic_cast<const TKestrovaWnd*>(TIxFrm::FromHandle(hWnd)) : nullptr;
         std::string result = bar ? Judge(*bar, config) : "wrong: no bar";
         // A refused file of a known damage is refused for that damage.
-        const std::vector<LayoutProblem> problems = CheckLayoutFile("Kestrova", layoutFile).problems;
+        const std::vector<LayoutProblem> problems = CheckLayoutFile(kLayoutSection, layoutFile).problems;
         if (result == "default" && !config.reasons.empty() &&
             (problems.empty() || std::find(config.reasons.begin(), config.reasons.end(),
                                            problems.front().kind) == config.reasons.end())) {
@@ -317,7 +314,7 @@ int KilledSaves(int rounds) {
         const LONG begun = saves ? saves[0] : 0, finished = saves ? saves[1] : 0;
         const int cutCopies = CountCopies(false);
         std::vector<ColumnSetting> columns;
-        const bool loaded = LoadColumnSettings("Kestrova", columns);
+        const bool loaded = LoadColumnSettings(kLayoutSection, columns);
         const auto holds = [&](LONG save) {
             return loaded && save > 0 && LayoutIni(columns) == LayoutIni(SampleLayout(1 + (save - 1) % 2));
         };

@@ -66,7 +66,7 @@ constexpr std::size_t k64K = 64 * 1024;
 std::vector<ColumnSetting> AnyLayout(Dice& dice) {
     std::vector<ColumnSetting> columns;
     for (int id = 0; id < kFundsColumnCount; ++id) {
-        columns.push_back({dice.OneIn(2), {}, id, dice.OneIn(2), false, 0});
+        columns.push_back({dice.OneIn(2), id, dice.OneIn(2), false, 0});
     }
     std::shuffle(columns.begin(), columns.end(), dice.Engine());
     return columns;

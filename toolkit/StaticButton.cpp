@@ -12,9 +12,8 @@ constexpr COLORREF kHoverFace = RGB(240, 244, 252);
 constexpr int kFocusInset = 3;
 } // namespace
 
-TStaticButton::TStaticButton() : m_hFont(g_hTextFont.get()) {
-    lstrcpynW(m_szText, L"确定", kTextChars);
-}
+// The caption comes with Create: no window shows one before.
+TStaticButton::TStaticButton() : m_hFont(g_hTextFont.get()) {}
 
 TStaticButton::~TStaticButton() {
     // The parent normally takes the window with it.

@@ -1,5 +1,10 @@
 #pragma once
+#include "base/FundsMessages.h"
+
 #include <windows.h>
+
+#include <cstddef>
+#include <iterator>
 
 // Notifications of the toolkit windows and the grid to their owners.
 constexpr UINT TCM_CLICKED = WM_USER + 101;
@@ -14,3 +19,21 @@ constexpr UINT TCM_CELLCHECK = WM_USER + 109;
 constexpr UINT TCM_ACCDEFAULTACTION = WM_USER + 120;
 
 static_assert(TCM_SELCHANGED == 0x468, "list notification value");
+
+// The funds bar's messages share the WM_USER range with these (the bar's lists and its dialog
+// talk to it): no two private messages may have one number.
+constexpr UINT kPrivateMessages[] = {
+    TCM_CLICKED,      TCM_KEYDOWN,         TCM_SELCHANGED,  TCM_HEADERDROP,       TCM_EDITDONE,
+    TCM_CELLCLICK,    TCM_COLRESIZED,      TCM_CELLCHECK,   TCM_ACCDEFAULTACTION, FBM_COLUMNSCHANGED,
+    FBM_FUNDSCHANGED, FBM_ACCOUNTSCHANGED, FBM_USERNOUPDATE};
+constexpr bool PrivateMessagesAreDistinct() {
+    for (std::size_t i = 0; i < std::size(kPrivateMessages); ++i) {
+        for (std::size_t j = i + 1; j < std::size(kPrivateMessages); ++j) {
+            if (kPrivateMessages[i] == kPrivateMessages[j]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(PrivateMessagesAreDistinct(), "a private message number used twice");

@@ -15,9 +15,7 @@
 
 namespace {
 
-constexpr const char* kSection = "Kestrova";
 constexpr int kColumns = kFundsColumnCount;
-constexpr int kLanguages[] = {1033, 2052, 1028};
 
 const wchar_t* const kUsage =
     L"usage: kestrova_layout check FILE\n"
@@ -93,11 +91,7 @@ std::wstring Folded(const std::wstring& text) {
 
 // The plug-in's title of a column in a language.
 std::wstring Title(int language, int id) {
-    const int current = g_nLanguage;
-    g_nLanguage = language;
-    const std::wstring title = Trimmed(GetColumnTitle(id));
-    g_nLanguage = current;
-    return title;
+    return Trimmed(GetColumnTitleIn(language, id));
 }
 
 std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
@@ -128,7 +122,7 @@ int ColumnOf(const std::wstring& name, std::wstring& closest) {
         }
     }
     std::size_t best = std::wstring::npos;
-    for (int language : kLanguages) {
+    for (int language : kHostLanguages) {
         for (int id = 0; id < kColumns; ++id) {
             const std::wstring title = Title(language, id);
             if (Folded(title) == wanted) {
@@ -182,7 +176,7 @@ bool IsIgnoreFile(const std::string& path) {
     const std::size_t ending = std::strlen(kIgnoreEnding);
     char value[4] = {};
     return (name.size() >= ending && _stricmp(name.c_str() + name.size() - ending, kIgnoreEnding) == 0) ||
-           GetPrivateProfileStringA(kSection, "ignorecol", "", value, sizeof(value), path.c_str()) > 0;
+           GetPrivateProfileStringA(kLayoutSection, kIgnoreKey, "", value, sizeof(value), path.c_str()) > 0;
 }
 
 int Check(const std::string& path) {
@@ -190,7 +184,7 @@ int Check(const std::string& path) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
     const std::wstring file = Widen(path);
     if (IsIgnoreFile(path)) {
-        const IgnoreFileCheck check = CheckIgnoreFile(kSection, path);
+        const IgnoreFileCheck check = CheckIgnoreFile(kLayoutSection, path);
         std::wstring ids;
         for (int id : check.ids) {
             ids += (ids.empty() ? L"" : L", ") + std::to_wstring(id);
@@ -202,7 +196,7 @@ int Check(const std::string& path) {
         }
         return check.problems.empty() ? 0 : 1;
     }
-    const LayoutFileCheck check = CheckLayoutFile(kSection, path);
+    const LayoutFileCheck check = CheckLayoutFile(kLayoutSection, path);
     if (!check.problems.empty()) {
         Out(file + L": a funds bar ignores this layout and shows the default one:\n");
         for (const LayoutProblem& problem : check.problems) {
@@ -242,9 +236,9 @@ int Write(const std::string& path, const std::wstring& shown, const std::wstring
     std::vector<ColumnSetting> columns;
     for (std::size_t at = 0; at < order.size(); ++at) {
         const bool colour = std::find(colouredIds.begin(), colouredIds.end(), order[at]) != colouredIds.end();
-        columns.push_back({at < shownCount, {}, order[at], colour, false, 0});
+        columns.push_back({at < shownCount, order[at], colour, false, 0});
     }
-    if (!SaveLayoutFile(kSection, columns, path)) {
+    if (!SaveLayoutFile(kLayoutSection, columns, path)) {
         Error(L"could not write " + Widen(path) +
               L" (does its folder exist, and may it be written?). It is as it was.");
         return 1;

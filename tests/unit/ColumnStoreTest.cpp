@@ -126,7 +126,7 @@ TEST_F(ColumnStore, ValuesAreReadAsAtoiReadsThem) {
         {"abc", "31|0|0"}, {" 3| 1|\t0", "3|1|0"}, {"-4|2|x", "-4|1|0"}, {"+5|00|-1", "5|0|1"}};
     // clang-format on
     for (const auto& [value, expected] : values) {
-        std::vector<ColumnSetting> setting = {ColumnSetting{false, {}, 31, false, false, 0}};
+        std::vector<ColumnSetting> setting = {ColumnSetting{false, 31, false, false, 0}};
         ParseColumnSetting(value, setting[0]);
         EXPECT_EQ(LayoutIni(setting), "[Kestrova]\r\n0=" + std::string(expected) + "\r\n") << value;
     }

@@ -2,6 +2,7 @@
 // check boxes, combo boxes and scroll bar worked with the cursor from inside its modal loop,
 // and what the bar shows and saves afterwards; with it, the modal loop every dialog runs.
 #include "columns/ConfigCol.h"
+#include "base/Texts.h"
 
 #include "support/BarHarness.h"
 #include "support/HandleCensus.h"
@@ -120,7 +121,7 @@ protected:
             SCOPED_TRACE("top " + std::to_string(top) + ", screen row " + std::to_string(k));
             const ColumnSetting& record = DialogOf(hDialog).m_vecColumns[top + k - 1];
             EXPECT_EQ(dynamic_cast<const TGridCellCheckbox&>(*grid.GetCell(k, 0)).m_bChecked, record.bShow);
-            EXPECT_STREQ(grid.GetCell(k, 1)->m_szText, record.szTitle);
+            EXPECT_STREQ(grid.GetCell(k, 1)->m_szText, GetColumnTitle(record.nColId));
             EXPECT_STREQ(grid.GetCell(k, 2)->m_szText, record.bColor ? L"Yes" : L"No");
             // The tick lies inside the box, one pixel right of and below the hit area.
             EXPECT_EQ(canvas.Count(RECT{9, 22 * k + 7, 19, 22 * k + 17}, RGB(150, 150, 150)) > 0,

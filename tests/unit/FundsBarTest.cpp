@@ -1,5 +1,6 @@
 // The funds bar's cells in pixels: layout from the measured texts, where each text sits,
 // colours, separators, drop marks and the hot drop cell; and its context menu.
+#include "base/Texts.h"
 #include "support/BarHarness.h"
 
 #include <algorithm>
@@ -187,7 +188,8 @@ TEST_F(FundsBarPaint, CellsFollowLayoutFilesFiguresFontsAndLanguageAndTheDropCel
     EXPECT_EQ(g_menu, L"配置列头/101/1");
     SelectScope font(canvas.dc(), g_hTextFont.get());
     WORD glyphs[4] = {};
-    GetGlyphIndicesW(canvas.dc(), bar->m_vecSettings[3].szTitle, 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
-    EXPECT_STREQ(bar->m_vecSettings[3].szTitle, L"资金帐号"); // the stored layout's, titled anew
+    const wchar_t* title = GetColumnTitle(bar->m_vecSettings[3].nColId); // the stored layout's
+    GetGlyphIndicesW(canvas.dc(), title, 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+    EXPECT_STREQ(title, L"资金帐号");
     EXPECT_EQ(std::count(glyphs, glyphs + 4, 0xFFFF), 0);
 }

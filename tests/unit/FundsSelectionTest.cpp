@@ -44,7 +44,8 @@ protected:
         std::string text;
         for (const ComboItem& row : rows) {
             EXPECT_TRUE(row.checked) << "a row that would not notify";
-            text += (text.empty() ? "" : " ") + WideToCp936(row.name, 260) + "/" + std::to_string(row.data);
+            text += (text.empty() ? "" : " ") + WideToCp936(row.name, kTextChars) + "/" +
+                    std::to_string(row.data);
         }
         return text;
     }

@@ -53,11 +53,9 @@ protected:
         for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
             grid->SetColumnWidth(col, width);
         }
-        grid->SetRowHeight(0);
         grid->SetRowCount(40);
         MoveWindow(grid->m_hWnd, 0, 0, 400, 18 * 22, TRUE);
         for (int row = 1; row < grid->m_nPageRows; ++row) {
-            grid->SetRowHeight(row);
             grid->SetCellType(row, 0, kGridCellCheckbox);
             grid->SetCellType(row, 2, kGridCellCombox);
             wcscpy(grid->GetCell(row, 2)->m_szText, row % 2 ? L"Yes" : L"No");
@@ -147,9 +145,9 @@ TEST_F(GridCtrl, ModelItemsFillMaskedFieldsBandsOpenAtTheTopAndLeftBordersHotOne
         int vPos, hPos;
         GridCellId hit; // logical row
     } cases[] = {{{0, 0}, 0, 0, {-1, -1}},    {{1, 1}, 0, 0, {0, 0}},      {{40, 22}, 0, 0, {0, 0}},
-                 {{41, 23}, 0, 0, {1, 1}},    {{715, 396}, 0, 0, {17, 2}}, {{716, 397}, 0, 0, {-1, -1}},
-                 {{10, 10}, 7, 0, {0, 0}},    {{10, 23}, 7, 0, {8, 0}},    {{10, 396}, 22, 0, {39, 0}},
-                 {{10, 397}, 22, 0, {-1, 0}}, {{10, 30}, 5, 30, {6, 0}},   {{11, 30}, 5, 30, {6, 1}}};
+                 {{41, 23}, 0, 0, {1, 1}},    {{715, 374}, 0, 0, {16, 2}}, {{716, 375}, 0, 0, {-1, -1}},
+                 {{10, 10}, 7, 0, {0, 0}},    {{10, 23}, 7, 0, {8, 0}},    {{10, 374}, 22, 0, {38, 0}},
+                 {{10, 375}, 22, 0, {-1, 0}}, {{10, 30}, 5, 30, {6, 0}},   {{11, 30}, 5, 30, {6, 1}}};
     for (const auto& c : cases) {
         SetScrollPos(grid->m_hWnd, SB_VERT, c.vPos, FALSE);
         SetScrollPos(grid->m_hWnd, SB_HORZ, c.hPos, FALSE);

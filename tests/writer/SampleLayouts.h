@@ -9,8 +9,7 @@
 inline std::vector<ColumnSetting> SampleLayout(int variant) {
     std::vector<ColumnSetting> columns;
     for (int i = 0; i < 36; ++i) {
-        columns.push_back(
-            {(i + variant) % 3 != 0, {}, (i * 5 + variant) % 36, (i + variant) % 2 != 0, false, 0});
+        columns.push_back({(i + variant) % 3 != 0, (i * 5 + variant) % 36, (i + variant) % 2 != 0, false, 0});
     }
     return columns;
 }
