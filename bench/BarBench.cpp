@@ -4,6 +4,7 @@
 // (BarResources).
 #include "fundsbar/KestrovaWnd.h"
 #include "base/FundsMessages.h"
+#include "base/Texts.h"
 #include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
@@ -44,17 +45,60 @@ template <typename Measure> void PrintMedians(const char* format, int rounds, Me
     std::printf(format, figures[0][rounds / 2], figures[1][rounds / 2], figures[2][rounds / 2]);
 }
 
-// The least any double-buffered paint of the same size does: fill and copy.
+// A string of a floor's paint: drawn where a cell would hold it, in the cell's font and colour.
+struct FloorText {
+    HFONT hFont;
+    COLORREF colour;
+    POINT at;
+    std::wstring text;
+};
+
+// The least any double-buffered paint of the same size does: fill and copy, and with texts,
+// the same strings drawn by bare ExtTextOutW (each font selected once, as the bar does).
 struct FloorWnd : TIxFrm {
-    FloorWnd() { Create(L"KestrovaBenchFloor", nullptr, WS_POPUP, 0); }
+    explicit FloorWnd(std::vector<FloorText> texts = {}) : m_texts(std::move(texts)) {
+        Create(L"KestrovaBenchFloor", nullptr, WS_POPUP, 0);
+    }
     ~FloorWnd() override { DestroyWindow(m_hWnd); }
     LRESULT WndProc(UINT uMsg, WPARAM, LPARAM) override {
-        if (uMsg == WM_PAINT) { // the buffer reaches the window as the temporary goes, after the fill
-            FillSolid(TMemDC(m_hWnd).GetSafeHdc(), RECT{0, 0, 2400, 50}, RGB(40, 40, 40));
+        if (uMsg != WM_PAINT) {
+            return kNotHandled;
         }
-        return uMsg == WM_PAINT ? 0 : kNotHandled;
+        PaintBuffered([this](HDC hDC, const RECT& rc) {
+            FillSolid(hDC, rc, RGB(40, 40, 40));
+            SetBkMode(hDC, TRANSPARENT);
+            HFONT hSelected = nullptr;
+            const HGDIOBJ hPrevious = GetCurrentObject(hDC, OBJ_FONT);
+            for (const FloorText& text : m_texts) {
+                if (text.hFont != hSelected) {
+                    SelectObject(hDC, hSelected = text.hFont);
+                }
+                SetTextColor(hDC, text.colour);
+                ExtTextOutW(hDC, text.at.x, text.at.y, 0, nullptr, text.text.c_str(),
+                            static_cast<UINT>(text.text.size()), nullptr);
+            }
+            SelectObject(hDC, hPrevious);
+        });
+        return 0;
     }
+    std::vector<FloorText> m_texts;
 };
+
+// The titles and values a bar shows, laid out left to right as its cells are.
+std::vector<FloorText> BarTexts(const TKestrovaWnd& bar) {
+    std::vector<FloorText> texts;
+    int x = 10;
+    for (const ColumnSetting& setting : bar.m_vecSettings) {
+        wchar_t szValue[260] = {};
+        bar.FormatFundsValue(setting.nColId, szValue);
+        texts.push_back({g_hTextFont.get(), RGB(0, 220, 220), {x, 8}, GetColumnTitle(setting.nColId)});
+        texts.push_back({g_hValueFont.get(), RGB(235, 229, 190), {x, 26}, szValue});
+        x += 66;
+    }
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const FloorText& a, const FloorText& b) { return a.hFont < b.hFont; });
+    return texts;
+}
 
 // Shows a window as a host places a bar, without a caption.
 HWND Place(HWND hWnd, int y, int width) {
@@ -332,19 +376,24 @@ int main() {
     {
         Loaded plugin(4);
         const HWND hBar = Place(plugin.host.OpenWindow(), 0, 2400);
-        for (ColumnSetting& setting : dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hBar))->m_vecSettings) {
+        TKestrovaWnd& bar = *dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hBar));
+        for (ColumnSetting& setting : bar.m_vecSettings) {
             setting.bShow = true;
         }
         FloorWnd floor;
+        FloorWnd textFloor(BarTexts(bar));
         const HWND hFloor = Place(floor.m_hWnd, 0, 2400);
+        const HWND hTextFloor = Place(textFloor.m_hWnd, 0, 2400);
+        const auto paint = [](HWND hWnd) {
+            return PerCall(
+                150, [&](int) { RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); });
+        };
         PrintMedians("paint 2400x50, 36 columns: %.1f us; floor (fill and copy only): %.1f us; "
                      "ratio %.2f (target at most 3)\n",
-                     15, [&](bool bar) {
-                         return PerCall(150, [&](int) {
-                             RedrawWindow(bar ? hBar : hFloor, nullptr, nullptr,
-                                          RDW_INVALIDATE | RDW_UPDATENOW);
-                         });
-                     });
+                     15, [&](bool bars) { return paint(bars ? hBar : hFloor); });
+        PrintMedians("paint 2400x50, 36 columns: %.1f us; floor with the same texts (fill, ExtTextOutW and "
+                     "copy): %.1f us; ratio %.2f (target at most 1.3)\n",
+                     15, [&](bool bars) { return paint(bars ? hBar : hTextFloor); });
     }
     PrintMedians("funds notice to 8 bars with repaints: none showing its account %.1f us, "
                  "all showing it %.1f us; ratio %.3f (target well under 0.25)\n",
