@@ -42,6 +42,12 @@ public:
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG nId) override;
 
+    // The bar's columns in display order, as loaded or as the column dialog left them.
+    const std::vector<ColumnSetting>& Settings() const { return m_vecSettings; }
+    // The "Account No." and "Currency" cells as the last paint placed them (client coordinates).
+    const RECT& AccountCell() const { return m_rcAccount; }
+    const RECT& CurrencyCell() const { return m_rcCurrency; }
+
     bool m_bTracking = false;
     RECT m_rcAccount = {};
     bool m_bAccountHot = false;

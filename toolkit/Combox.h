@@ -41,6 +41,8 @@ public:
     void ToggleList(bool bLightChoice);
     // F4 (WM_KEYDOWN) or Alt+Down (WM_SYSKEYDOWN): the keys that open or close a drop-down list.
     static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
+    // The drop-down list, once EnsureList has made it.
+    TComboxList* List() const { return m_pList.get(); }
 
     std::vector<LONG> AccChildren(LONG) override { return {}; }
     bool AccDescribe(LONG nId, AccElement& element) override;
