@@ -2,6 +2,7 @@
 
 #include "base/DebugReport.h"
 #include "base/FundsColumnIds.h"
+#include "base/UniqueHandle.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,31 +20,6 @@ constexpr DWORD kHoldPauses[] = {15, 30, 60, 120, 240, 480};
 constexpr int kSaveAttempts = 3;
 // The largest list the profile functions are asked for; layout files are a few kilobytes.
 constexpr DWORD kMaxListBytes = 1u << 24;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle& operator=(FileHandle&& other) noexcept {
-        if (this != &other) {
-            Close();
-            m_h = std::exchange(other.m_h, INVALID_HANDLE_VALUE);
-        }
-        return *this;
-    }
-    HANDLE get() const { return m_h; }
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-    void Close() {
-        if (m_h != INVALID_HANDLE_VALUE) {
-            CloseHandle(std::exchange(m_h, INVALID_HANDLE_VALUE));
-        }
-    }
-
-private:
-    HANDLE m_h;
-};
 
 bool IsHeld(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
@@ -220,14 +196,13 @@ std::string MachineTag() {
 enum class ProcessState { Running, Ended, Unknown };
 
 ProcessState StateOf(DWORD processId) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const ProcessHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) {
         // No such process; any other refusal (another user's process) tells nothing.
         return GetLastError() == ERROR_INVALID_PARAMETER ? ProcessState::Ended : ProcessState::Unknown;
     }
     DWORD code = 0;
-    const bool read = GetExitCodeProcess(process, &code) != FALSE;
-    CloseHandle(process);
+    const bool read = GetExitCodeProcess(process.get(), &code) != FALSE;
     return !read ? ProcessState::Unknown : code == STILL_ACTIVE ? ProcessState::Running : ProcessState::Ended;
 }
 
@@ -294,7 +269,7 @@ bool LayoutSave::Run() {
         })) {
         return Fail(WithError("the file cannot be opened for writing", GetLastError()));
     }
-    probe.Close();
+    probe.reset();
     RemoveStaleLayoutCopies(m_path);
     for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
         switch (ThroughCopy()) {
@@ -348,7 +323,7 @@ LayoutSave::Result LayoutSave::ThroughCopy() {
     }
     const bool copied = WriteAll(copy.get(), bytes);
     const DWORD copyError = GetLastError();
-    copy.Close();
+    copy.reset();
     if (!copied) {
         DiscardCopy();
         return FailWith(WithError("the copy cannot be written", copyError));
@@ -429,8 +404,8 @@ void RemoveStaleLayoutCopies(const std::string& path) {
     const std::string name = path.substr(folder.size());
     const std::string machine = MachineTag();
     WIN32_FIND_DATAA found = {};
-    const HANDLE find = FindFirstFileA((path + ".*.*.tmp").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
+    const FindHandle find(FindFirstFileA((path + ".*.*.tmp").c_str(), &found));
+    if (!find) {
         return;
     }
     do {
@@ -449,6 +424,5 @@ void RemoveStaleLayoutCopies(const std::string& path) {
         if (processId == GetCurrentProcessId() || StateOf(processId) == ProcessState::Ended) {
             DeleteFileA((folder + file).c_str());
         }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
 }

@@ -7,6 +7,7 @@
 #include "base/PluginState.h"
 #include "base/TextCodec.h"
 #include "base/Texts.h"
+#include "base/UniqueHandle.h"
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 
@@ -41,18 +42,6 @@ RECT ValueRect(const RECT& rcCell) {
 void DrawCellText(HDC hDC, const std::wstring& text, RECT rc) {
     DrawTextW(hDC, text.c_str(), static_cast<int>(text.size()), &rc, kCellText);
 }
-
-class PopupMenu {
-public:
-    PopupMenu() : m_hMenu(CreatePopupMenu()) {}
-    ~PopupMenu() { DestroyMenu(m_hMenu); }
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
-    HMENU get() const { return m_hMenu; }
-
-private:
-    HMENU m_hMenu;
-};
 
 } // namespace
 
@@ -403,7 +392,7 @@ void TKestrovaWnd::OnMouseLeave() {
 }
 
 void TKestrovaWnd::ShowContextMenu() {
-    PopupMenu menu;
+    const MenuHandle menu(CreatePopupMenu());
     AppendMenuW(menu.get(), MF_STRING, kConfigCommand, GetConfigLabel(kConfigColumnLabel));
     POINT pt = {};
     GetCursorPos(&pt);

@@ -3,6 +3,7 @@
 #include "toolkit/SharedDrawing.h"
 #include "toolkit/ToolkitMessages.h"
 #include "base/Texts.h"
+#include "base/UniqueHandle.h"
 
 #include <oleacc.h>
 
@@ -49,8 +50,8 @@ std::wstring MeasuredText(const ComboItem& item) {
 // The list that shows, and the hooks that watch the thread's messages for it meanwhile: at
 // most one drop-down list is open at a time.
 TComboxList* g_pOpenList = nullptr;
-HHOOK g_hQueuedHook = nullptr;
-HHOOK g_hSentHook = nullptr;
+HookHandle g_queuedHook;
+HookHandle g_sentHook;
 
 bool IsButtonDown(UINT uMsg) {
     switch (uMsg) {
@@ -79,17 +80,14 @@ bool IsButtonDown(UINT uMsg) {
 // A press that chose a row (or just closed the list) hides the list at once, so its release
 // lands on whatever lay under the row: a grid row, a button of the host's. That release is
 // held back, up to the next press.
-HHOOK g_hReleaseHook = nullptr;
+HookHandle g_releaseHook;
 
 void StopHoldingBackRelease() {
-    if (g_hReleaseHook) {
-        UnhookWindowsHookEx(g_hReleaseHook);
-        g_hReleaseHook = nullptr;
-    }
+    g_releaseHook.reset();
 }
 
 LRESULT CALLBACK HoldBackRelease(int nCode, WPARAM wParam, LPARAM lParam) {
-    const HHOOK hHook = g_hReleaseHook;
+    const HHOOK hHook = g_releaseHook.get();
     if (nCode == HC_ACTION && (wParam & PM_REMOVE)) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message == WM_LBUTTONUP || msg->message == WM_NCLBUTTONUP) {
@@ -103,8 +101,9 @@ LRESULT CALLBACK HoldBackRelease(int nCode, WPARAM wParam, LPARAM lParam) {
 }
 
 void StartHoldingBackRelease() {
-    if (!g_hReleaseHook) {
-        g_hReleaseHook = SetWindowsHookExW(WH_GETMESSAGE, &HoldBackRelease, nullptr, GetCurrentThreadId());
+    if (!g_releaseHook) {
+        g_releaseHook.reset(
+            SetWindowsHookExW(WH_GETMESSAGE, &HoldBackRelease, nullptr, GetCurrentThreadId()));
     }
 }
 
@@ -124,7 +123,7 @@ LRESULT CALLBACK TComboxList::WatchQueuedMessages(int nCode, WPARAM wParam, LPAR
             msg->message = WM_NULL;
         }
     }
-    return CallNextHookEx(g_hQueuedHook, nCode, wParam, lParam);
+    return CallNextHookEx(g_queuedHook.get(), nCode, wParam, lParam);
 }
 
 LRESULT CALLBACK TComboxList::WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam) {
@@ -133,7 +132,7 @@ LRESULT CALLBACK TComboxList::WatchSentMessages(int nCode, WPARAM wParam, LPARAM
         const MSG msg = {sent->hwnd, sent->message, sent->wParam, sent->lParam, 0, {}};
         g_pOpenList->ClosesOn(msg, Delivery::Sent);
     }
-    return CallNextHookEx(g_hSentHook, nCode, wParam, lParam);
+    return CallNextHookEx(g_sentHook.get(), nCode, wParam, lParam);
 }
 
 void TComboxList::StartWatching() {
@@ -145,8 +144,8 @@ void TComboxList::StartWatching() {
     }
     g_pOpenList = this;
     const DWORD dwThread = GetCurrentThreadId();
-    g_hQueuedHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread);
-    g_hSentHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread);
+    g_queuedHook.reset(SetWindowsHookExW(WH_GETMESSAGE, &WatchQueuedMessages, nullptr, dwThread));
+    g_sentHook.reset(SetWindowsHookExW(WH_CALLWNDPROC, &WatchSentMessages, nullptr, dwThread));
 }
 
 void TComboxList::StopWatching() {
@@ -155,10 +154,8 @@ void TComboxList::StopWatching() {
         return;
     }
     g_pOpenList = nullptr;
-    UnhookWindowsHookEx(g_hQueuedHook);
-    UnhookWindowsHookEx(g_hSentHook);
-    g_hQueuedHook = nullptr;
-    g_hSentHook = nullptr;
+    g_queuedHook.reset();
+    g_sentHook.reset();
 }
 
 std::vector<ComboItem> ChoiceRows(const std::vector<std::wstring>& names) {

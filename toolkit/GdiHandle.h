@@ -1,53 +1,22 @@
 #pragma once
 // Owners for GDI handles and scopes for paired GDI/USER calls: every handle made for a
 // paint or a window is released by scope, never by a line someone must remember.
+#include "base/UniqueHandle.h"
+
 #include <windows.h>
 
-struct GdiObjectRelease {
+struct GdiObjectRelease : NullIsEmpty {
     void operator()(HGDIOBJ h) const { DeleteObject(h); }
 };
-struct MemoryDCRelease {
+struct MemoryDCRelease : NullIsEmpty {
     void operator()(HDC h) const { DeleteDC(h); }
 };
 
-template <typename Handle, typename Release> class UniqueGdi {
-public:
-    UniqueGdi() = default;
-    explicit UniqueGdi(Handle h) : m_h(h) {}
-    ~UniqueGdi() { reset(); }
-    UniqueGdi(UniqueGdi&& other) noexcept : m_h(other.release()) {}
-    UniqueGdi& operator=(UniqueGdi&& other) noexcept {
-        if (this != &other) {
-            reset(other.release());
-        }
-        return *this;
-    }
-    UniqueGdi(const UniqueGdi&) = delete;
-    UniqueGdi& operator=(const UniqueGdi&) = delete;
-
-    Handle get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    Handle release() {
-        Handle h = m_h;
-        m_h = nullptr;
-        return h;
-    }
-    void reset(Handle h = nullptr) {
-        if (m_h) {
-            Release()(m_h);
-        }
-        m_h = h;
-    }
-
-private:
-    Handle m_h = nullptr;
-};
-
-using BrushHandle = UniqueGdi<HBRUSH, GdiObjectRelease>;
-using PenHandle = UniqueGdi<HPEN, GdiObjectRelease>;
-using FontHandle = UniqueGdi<HFONT, GdiObjectRelease>;
-using BitmapHandle = UniqueGdi<HBITMAP, GdiObjectRelease>;
-using MemoryDCHandle = UniqueGdi<HDC, MemoryDCRelease>;
+using BrushHandle = UniqueHandle<HBRUSH, GdiObjectRelease>;
+using PenHandle = UniqueHandle<HPEN, GdiObjectRelease>;
+using FontHandle = UniqueHandle<HFONT, GdiObjectRelease>;
+using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectRelease>;
+using MemoryDCHandle = UniqueHandle<HDC, MemoryDCRelease>;
 
 // Selects an object into a device context and puts the previous one back on scope exit.
 class SelectScope {
