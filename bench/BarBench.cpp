@@ -8,6 +8,7 @@
 #include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
+#include "writer/SampleLayouts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -88,7 +89,7 @@ struct FloorWnd : TIxFrm {
 std::vector<FloorText> BarTexts(const TKestrovaWnd& bar) {
     std::vector<FloorText> texts;
     int x = 10;
-    for (const ColumnSetting& setting : bar.m_vecSettings) {
+    for (const ColumnSetting& setting : bar.Settings()) {
         wchar_t szValue[260] = {};
         bar.FormatFundsValue(setting.nColId, szValue);
         texts.push_back({g_hTextFont.get(), RGB(0, 220, 220), {x, 8}, GetColumnTitle(setting.nColId)});
@@ -375,11 +376,10 @@ void DialogOpening() {
 int main() {
     {
         Loaded plugin(4);
+        const testing_support::ConfigFolder config;
+        config.Write("Kestrova.Show.pub", LayoutIni(OrderedLayout([](int) { return true; })));
         const HWND hBar = Place(plugin.host.OpenWindow(), 0, 2400);
         TKestrovaWnd& bar = *dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hBar));
-        for (ColumnSetting& setting : bar.m_vecSettings) {
-            setting.bShow = true;
-        }
         FloorWnd floor;
         FloorWnd textFloor(BarTexts(bar));
         const HWND hFloor = Place(floor.m_hWnd, 0, 2400);

@@ -50,8 +50,16 @@ public:
 
     void SetAccount(const char* text);
 
+    // The shown account, "" for none.
+    const char* Account() const { return m_szAccount; }
+    // The chosen currency, "" while none is chosen.
+    const std::string& Currency() const { return m_strCurrency; }
+    // The shown record, null for none.
+    const FundsRecord* Funds() const { return m_pFunds; }
+
+private:
     char m_szAccount[kAccountChars] = {};
-    std::string m_strCurrency; // empty: no currency chosen
+    std::string m_strCurrency;
     bool m_bPreferBase = true;
     const FundsRecord* m_pFunds = nullptr;
 };

@@ -192,7 +192,7 @@ void TKestrovaWnd::LoadColumns() {
 }
 
 void TKestrovaWnd::FormatFundsValue(int nColId, wchar_t* dest) const {
-    FormatFundsField(nColId, m_selection.m_szAccount, m_selection.m_pFunds, dest);
+    FormatFundsField(nColId, m_selection.Account(), m_selection.Funds(), dest);
 }
 
 void TKestrovaWnd::OnPaint() {
@@ -308,7 +308,7 @@ std::vector<LONG> TKestrovaWnd::AccChildren(LONG nParent) {
 bool TKestrovaWnd::AccDescribe(LONG nId, AccElement& element) {
     if (nId == kWindowElement) {
         element.name = GetWindowTypeTitle();
-        if (m_selection.m_szAccount[0]) {
+        if (m_selection.Account()[0]) {
             wchar_t szAccount[kTextChars] = {};
             FormatFundsValue(kAccountNoColumn, szAccount);
             element.name += std::wstring(L" ") + szAccount;
@@ -485,7 +485,7 @@ void TKestrovaWnd::OnListSelect(HWND hList, LPARAM nRow) {
     if (!bAccountList && !bCurrencyList) {
         return;
     }
-    const std::vector<ComboItem>& rows = (bAccountList ? m_pAccountList : m_pCurrencyList)->m_vecItems;
+    const std::vector<ComboItem>& rows = (bAccountList ? m_pAccountList : m_pCurrencyList)->Items();
     // A row index from anywhere but the list's own click is ignored, not trusted.
     if (nRow < 0 || static_cast<std::size_t>(nRow) >= rows.size()) {
         return;
@@ -528,11 +528,11 @@ void TKestrovaWnd::OnUserNoUpdate() {
 }
 
 TKestrovaWnd::ShownFunds TKestrovaWnd::Shown() const {
-    return ShownFunds{m_selection.m_szAccount, m_selection.m_pFunds};
+    return ShownFunds{m_selection.Account(), m_selection.Funds()};
 }
 
 void TKestrovaWnd::RepaintIfChanged(const ShownFunds& before) {
-    if (before.account == m_selection.m_szAccount && before.pFunds == m_selection.m_pFunds) {
+    if (before.account == m_selection.Account() && before.pFunds == m_selection.Funds()) {
         return;
     }
     // At once, not at the next idle moment: one account's number must never stand beside

@@ -47,20 +47,16 @@ public:
     // The "Account No." and "Currency" cells as the last paint placed them (client coordinates).
     const RECT& AccountCell() const { return m_rcAccount; }
     const RECT& CurrencyCell() const { return m_rcCurrency; }
-
-    bool m_bTracking = false;
-    RECT m_rcAccount = {};
-    bool m_bAccountHot = false;
-    RECT m_rcCurrency = {};
-    bool m_bCurrencyHot = false;
-    std::vector<ColumnSetting> m_vecSettings;
-    std::vector<int> m_vecIgnored;
-    char m_szName[40] = {};
     // Which account, currency and record the bar shows.
-    TFundsSelection m_selection;
+    const TFundsSelection& Selection() const { return m_selection; }
+    // The lists the two cells open; null before the bar is created.
+    const TComboxList* AccountList() const { return m_pAccountList.get(); }
+    const TComboxList* CurrencyList() const { return m_pCurrencyList.get(); }
+
+    // Public until every reader goes through the views above.
+    RECT m_rcAccount = {};
+    std::vector<ColumnSetting> m_vecSettings;
     std::unique_ptr<TComboxList> m_pAccountList;
-    std::unique_ptr<TComboxList> m_pCurrencyList;
-    int m_nArrowWidth = 9;
 
 protected:
     // A bar goes with its window (Close, or the host destroying it).
@@ -124,4 +120,13 @@ private:
     TTextWidths m_valueWidths;
     TAccessibleTexts m_drawnValues;
     TModalWnd* m_pRunningDialog = nullptr;
+    bool m_bTracking = false;
+    bool m_bAccountHot = false;
+    RECT m_rcCurrency = {};
+    bool m_bCurrencyHot = false;
+    std::vector<int> m_vecIgnored;
+    char m_szName[40] = {};
+    TFundsSelection m_selection;
+    std::unique_ptr<TComboxList> m_pCurrencyList;
+    int m_nArrowWidth = 9;
 };

@@ -6,10 +6,12 @@
 #include "soak/Soak.h"
 #include "support/HandleCensus.h"
 #include "support/TestSupport.h"
+#include "writer/SampleLayouts.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,13 +61,14 @@ int PaintsAndBars(int paints, int bars) {
     int faults = 0;
 
     // Every column shown, under the mouse, so that the hot cell is drawn too.
+    const std::string layout = ConfigDir() + "Kestrova.Show.pub";
+    std::ofstream(layout, std::ios::binary) << LayoutIni(OrderedLayout([](int) { return true; }));
     TKestrovaWnd* bar = OpenBar(plugin.host, 0, 0, 2400, 50);
+    DeleteFileA(layout.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, layout.c_str()); // the cached copy goes too
     if (!bar) {
         std::printf("  no bar opened\n");
         return 1;
-    }
-    for (ColumnSetting& setting : bar->m_vecSettings) {
-        setting.bShow = true;
     }
     PointAt(*bar, POINT{5, 5});
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
@@ -89,11 +92,11 @@ int PaintsAndBars(int paints, int bars) {
                 return false;
             }
             // Each bar also shows its account list once.
-            const RECT& cell = opened->m_rcAccount;
+            const RECT& cell = opened->AccountCell();
             PointAt(*opened, POINT{(cell.left + cell.right) / 2, 25});
             SendMessageW(opened->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            UpdateWindow(opened->m_pAccountList->m_hWnd);
-            ShowWindow(opened->m_pAccountList->m_hWnd, SW_HIDE);
+            UpdateWindow(opened->AccountList()->m_hWnd);
+            ShowWindow(opened->AccountList()->m_hWnd, SW_HIDE);
         }
         plugin.Restart();
         return true;
@@ -130,8 +133,9 @@ int NoticeFlood(int notices, int bars) {
             std::printf("  no bar opened\n");
             return 1;
         }
-        lstrcpynA(bar->m_selection.m_szAccount, accounts[i].c_str(), sizeof(bar->m_selection.m_szAccount));
-        bar->m_selection.SelectFunds();
+        // As the host announces an account, the bar moves to it.
+        g_strUserNo.Set(accounts[i]);
+        SendMessageW(bar->m_hWnd, FBM_USERNOUPDATE, 0, 0);
         shown.push_back(bar);
     }
     PumpMessages();
@@ -194,7 +198,7 @@ int NoticeFlood(int notices, int bars) {
         FormatFundsField(kBalanceColumn, accounts[i].c_str(), static_cast<const FundsRecord*>(host.funds[i]),
                          want);
         shown[i]->FormatFundsValue(kBalanceColumn, shows);
-        stale += shown[i]->m_selection.m_pFunds != host.funds[i] || std::wcscmp(want, shows) != 0 ||
+        stale += shown[i]->Selection().Funds() != host.funds[i] || std::wcscmp(want, shows) != 0 ||
                  host::RecordStore::Double(host.funds[i], host::Funds::Balance) != last + 1;
     }
     const HeldObjects heldAfter = HeldSinceStart();

@@ -49,7 +49,7 @@ void Write(const std::string& path, const std::optional<std::string>& bytes) {
 
 // "default" or "stored" for a bar whose columns are what the files allow, else what is wrong.
 std::string Judge(const TKestrovaWnd& bar, const GeneratedConfig& config) {
-    const std::vector<ColumnSetting>& columns = bar.m_vecSettings;
+    const std::vector<ColumnSetting>& columns = bar.Settings();
     if (columns.size() != kFundsColumnCount) {
         return "wrong: " + std::to_string(columns.size()) + " columns";
     }

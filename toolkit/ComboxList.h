@@ -63,6 +63,8 @@ public:
     // Lights a row (an index of the rows) and scrolls it into view; any other index lights none.
     void LightRow(int nRow);
 
+    // The rows as last set.
+    const std::vector<ComboItem>& Items() const { return m_vecItems; }
     // Copies the rows and forgets the hot row, which named one of the old rows; the scroll
     // range follows them at once, even when the size does not.
     void SetItems(const std::vector<ComboItem>& items);
@@ -81,16 +83,6 @@ public:
     std::vector<LONG> AccChildren(LONG nParent) override;
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG nId) override;
-
-    int m_nMargin = 10;
-    int m_nMode = 0;
-    bool m_bHasScroll = false;
-    HFONT m_hFont = nullptr;
-    std::vector<ComboItem> m_vecItems;
-    COLORREF m_crBack = kBackColour;
-    COLORREF m_crHot = RGB(51, 153, 255);
-    int m_nRowExtra = 10;
-    int m_nMaxHeight = 230;
 
 private:
     // While the list shows, hooks on the thread hand it every message the thread takes from
@@ -149,4 +141,13 @@ private:
     RECT m_rcAnchor = {};
     POINT m_ptAnchorOrigin = {};
     AnchorDoubleClick m_anchorDoubleClick = AnchorDoubleClick::HeldBack;
+    int m_nMargin = 10;
+    int m_nMode = 0;
+    bool m_bHasScroll = false;
+    HFONT m_hFont = nullptr;
+    std::vector<ComboItem> m_vecItems;
+    COLORREF m_crBack = kBackColour;
+    COLORREF m_crHot = RGB(51, 153, 255);
+    int m_nRowExtra = 10;
+    int m_nMaxHeight = 230;
 };

@@ -27,9 +27,10 @@ RECT ScreenRect(HWND hWnd, RECT rc) {
 TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
     TKestrovaWnd* bar = OpenBar();
     ASSERT_NE(bar, nullptr);
-    const HWND hBar = bar->m_hWnd, hList = bar->m_pCurrencyList->m_hWnd;
-    const RECT account = ScreenRect(hBar, bar->m_rcAccount), currency = ScreenRect(hBar, bar->m_rcCurrency);
-    const int nRowHeight = bar->m_pCurrencyList->RowHeight();
+    const HWND hBar = bar->m_hWnd, hList = bar->CurrencyList()->m_hWnd;
+    const RECT account = ScreenRect(hBar, bar->AccountCell()),
+               currency = ScreenRect(hBar, bar->CurrencyCell());
+    const int nRowHeight = bar->CurrencyList()->RowHeight();
     AccEventLog events;
     // Tools that listen hear of a figure the bar draws anew, before any has read the bar.
     host::RecordStore::SetDouble(base1, host::Funds::NetPnl, 11.0);
@@ -120,9 +121,11 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
     std::optional<AccEventLog> events; // from the dialog's first step on
     const auto step = [&](HWND hDialog) {
         TConfigCol& dialog = *dynamic_cast<TConfigCol*>(TIxFrm::FromHandle(hDialog));
-        hHideAll = dialog.m_pBtnHideAll->m_hWnd;
+        // The buttons in the order they are made: "Show All", then "Hide All".
+        hHideAll = FindWindowExW(hDialog, FindWindowExW(hDialog, nullptr, L"TStaticButton", nullptr),
+                                 L"TStaticButton", nullptr);
         hGrid = dialog.Grid()->m_hWnd;
-        hCombo = dialog.m_pColorCombo->m_hWnd;
+        hCombo = FindWindowExW(hDialog, nullptr, L"TCombox", nullptr);
         ClickAt(hGrid, POINT{120, 22 * 3 + 11}); // the third row selected
         events.emplace();
         AsTool([&] {
@@ -181,7 +184,11 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
 
             EXPECT_EQ(DoDefault(controls[1]), S_OK);
             EXPECT_TRUE(Eventually([&] { return Read(controls[1]).state & STATE_SYSTEM_EXPANDED; }));
-            const std::vector<AccNode> choices = Children(FromWindow(dialog.m_pColorCombo->m_pList->m_hWnd));
+            HWND hList = nullptr; // the combo box's list, the one popup that shows
+            while ((hList = FindWindowExW(nullptr, hList, L"TPopupWnd", nullptr)) &&
+                   !IsWindowVisible(hList)) {
+            }
+            const std::vector<AccNode> choices = Children(FromWindow(hList));
             EXPECT_EQ(Summary(choices), (NamesValuesRoles{{L"Yes", L"", ROLE_SYSTEM_LISTITEM},
                                                           {L"No", L"", ROLE_SYSTEM_LISTITEM}}));
             EXPECT_EQ(DoDefault(choices[1]), S_OK);
@@ -194,7 +201,7 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
     };
     ASSERT_TRUE(RunModal({step}, [&] { DoubleClickAt(hBar, POINT{300, 25}); }));
     std::vector<int> shown;
-    for (const ColumnSetting& setting : bar->m_vecSettings) {
+    for (const ColumnSetting& setting : bar->Settings()) {
         if (setting.bShow) {
             shown.push_back(setting.nColId);
         }

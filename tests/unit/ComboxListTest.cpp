@@ -2,6 +2,7 @@
 // bar's account and currency lists and a combo box's list, in a terminal's window in the
 // bottom right corner of the work area.
 #include "toolkit/Combox.h"
+#include "toolkit/ToolkitMessages.h"
 
 #include "support/BarHarness.h"
 #include "support/RealInput.h"
@@ -74,7 +75,7 @@ protected:
         SetParent(bar->m_hWnd, terminal);
         SetWindowPos(bar->m_hWnd, nullptr, 0, 250, 900, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
         combo.Create(terminal);
-        SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, combo.m_nHeight, SWP_NOZORDER);
+        SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, 20, SWP_NOZORDER);
         std::vector<ComboItem> rows(2, ComboItem{L"Yes", {}, 0, 0, true});
         lstrcpynW(rows[1].name, L"No, not even once", 40);
         combo.SetItems(rows);
@@ -98,8 +99,8 @@ protected:
 
 TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickElsewhereKeepingTheFocus) {
     combo.EnsureList();
-    const HWND account = bar->m_pAccountList->m_hWnd, currency = bar->m_pCurrencyList->m_hWnd,
-               comboList = combo.m_pList->m_hWnd;
+    const HWND account = bar->AccountList()->m_hWnd, currency = bar->CurrencyList()->m_hWnd,
+               comboList = combo.List()->m_hWnd;
     // Clicks on one cell come a few pixels apart, so that the system makes no double click
     // of them (on the bar, that opens the column dialog).
     const auto click = [](HWND hWnd, POINT pt) { return [=] { ClickAt(OnScreen(hWnd, pt)); }; };
@@ -109,21 +110,21 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
     const auto escape = [] { testing_support::PressKey(VK_ESCAPE); };
     // Each list's bottom left corner when it shows: no room below, so above its cell (the
     // combo's over the box's first pixel row); moved left where it would leave the work area.
-    const POINT aboveAccount = OnScreen(bar->m_hWnd, {bar->m_rcAccount.left, 0}),
-                aboveCurrency = OnScreen(bar->m_hWnd, {bar->m_rcCurrency.left, 0}),
+    const POINT aboveAccount = OnScreen(bar->m_hWnd, {bar->AccountCell().left, 0}),
+                aboveCurrency = OnScreen(bar->m_hWnd, {bar->CurrencyCell().left, 0}),
                 aboveCombo = OnScreen(combo.m_hWnd, {0, 1});
     const std::tuple<const char*, std::function<void()>, HWND, POINT> steps[] = {
-        {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
-        {"second click on it", cell(bar->m_rcAccount, 8), nullptr, {}},
-        {"click on the currency cell", cell(bar->m_rcCurrency, 0), currency, aboveCurrency},
+        {"click on the account cell", cell(bar->AccountCell(), 0), account, aboveAccount},
+        {"second click on it", cell(bar->AccountCell(), 8), nullptr, {}},
+        {"click on the currency cell", cell(bar->CurrencyCell(), 0), currency, aboveCurrency},
         {"Escape", escape, nullptr, {}},
-        {"click on the account cell", cell(bar->m_rcAccount, 0), account, aboveAccount},
+        {"click on the account cell", cell(bar->AccountCell(), 0), account, aboveAccount},
         {"click on the bar's other cells", click(bar->m_hWnd, {800, 25}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {40, 10}), comboList, aboveCombo},
         {"second click on it", click(combo.m_hWnd, {48, 10}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {40, 10}), comboList, aboveCombo},
         {"Escape", escape, nullptr, {}},
-        {"click on the currency cell", cell(bar->m_rcCurrency, 8), currency, aboveCurrency},
+        {"click on the currency cell", cell(bar->CurrencyCell(), 8), currency, aboveCurrency},
         {"click on the terminal", click(terminal, {500, 100}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {48, 10}), comboList, aboveCombo},
         {"another application activated",
@@ -155,8 +156,8 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
 TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHidesOrIsMinimised) {
     combo.EnsureList();
     ClickAt(OnScreen(combo.m_hWnd, {40, 10}));
-    const RECT rc = WindowRect(combo.m_pList->m_hWnd);
-    const POINT firstRow = {rc.left + 20, rc.top + combo.m_pList->RowHeight() / 2};
+    const RECT rc = WindowRect(combo.List()->m_hWnd);
+    const POINT firstRow = {rc.left + 20, rc.top + combo.List()->RowHeight() / 2};
     const int releases = testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP);
     ClickAt(firstRow);
     EXPECT_STREQ(combo.GetText(), L"Yes");
@@ -167,11 +168,11 @@ TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHide
     // A choice whose release never comes (the button went up over another application): the
     // next click is whole all the same.
     ClickAt(OnScreen(combo.m_hWnd, {40, 10}));
-    SendMessageW(combo.m_pList->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+    SendMessageW(combo.List()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
     ClickAt(firstRow);
     EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), releases + 2);
 
-    const HWND list = bar->m_pAccountList->m_hWnd;
+    const HWND list = bar->AccountList()->m_hWnd;
     const RECT place = WindowRect(terminal);
     const auto terminalAt = [&](int dx, int dy, int dh) {
         return [=] {
@@ -192,23 +193,31 @@ TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHide
     };
     int dx = 0; // clicks a few pixels apart, which the system makes no double click of
     for (const auto& [step, act, undo, stays] : steps) {
-        ClickAt(
-            OnScreen(bar->m_hWnd, {(bar->m_rcAccount.left + bar->m_rcAccount.right) / 2 + (dx ^= 8), 25}));
+        ClickAt(OnScreen(bar->m_hWnd,
+                         {(bar->AccountCell().left + bar->AccountCell().right) / 2 + (dx ^= 8), 25}));
         ASSERT_TRUE(IsWindowVisible(list)) << step;
         act();
         testing_support::PumpMessages();
         EXPECT_EQ(IsWindowVisible(list) != FALSE, stays) << step;
-        bar->m_pAccountList->CloseUp();
+        ReleaseListHooks(); // closes the open list
         undo();
         testing_support::PumpMessages();
     }
 }
 
 TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
-    // The account list with rows A, B, C, ..., opened where there is room below. In the run
+    // A list of the terminal's with rows A, B, C, ..., opened where there is room below. In the run
     // with "Calibri" the rows are taller and the page of rows that fit whole is shorter than
     // the list's height makes it look.
-    TComboxList& list = *bar->m_pAccountList;
+    TComboxList list;
+    list.CreateList(terminal, 0);
+    const auto chosen = [&] {
+        const auto& log = testing_support::RecordingWindow::log;
+        const auto last = std::find_if(log.rbegin(), log.rend(), [&](const MSG& msg) {
+            return msg.hwnd == terminal && msg.message == TCM_SELCHANGED && HWND(msg.wParam) == list.m_hWnd;
+        });
+        return last == log.rend() ? -1 : int(last->lParam);
+    };
     const int row = list.RowHeight(), page = 230 / row;
     const auto open = [&](int count) {
         std::vector<ComboItem> rows(std::size_t(count), ComboItem{{}, {}, 0, 0, true});
@@ -226,7 +235,7 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
         }
         EXPECT_EQ(list.FirstVisibleRow(), count - page) << count;
         ClickAt(OnScreen(list.m_hWnd, POINT{30, (page - 1) * row + row / 2}));
-        EXPECT_EQ(bar->m_selection.m_szAccount, std::string(1, char('A' + count - 1)));
+        EXPECT_EQ(chosen(), count - 1);
     }
     // New rows for an open list of the same size: the range follows them; a new opening
     // starts from the top.

@@ -2,6 +2,7 @@
 // colours, separators, drop marks and the hot drop cell; and its context menu.
 #include "base/Texts.h"
 #include "support/BarHarness.h"
+#include "writer/SampleLayouts.h"
 
 #include <algorithm>
 #include <functional>
@@ -131,18 +132,18 @@ TEST_F(FundsBarPaint, CellsFollowLayoutFilesFiguresFontsAndLanguageAndTheDropCel
         EXPECT_EQ(canvas.Count({account.right, 0, 1200, 50}, RGB(0, 0, 0)), 0);
     }
 
-    // Whatever changes the settings, a record's figures or the fonts, and whether or not
-    // anything tells the bar, its next paint lays the cells out for what it shows then.
-    for (ColumnSetting& setting : bar->m_vecSettings) {
-        setting.bShow = setting.nColId == 0 || setting.nColId == 3 || setting.nColId == 26;
-    }
+    // Whatever changes a record's figures or the fonts, and whether or not anything tells the
+    // bar, its next paint lays the cells out for what it shows then.
+    config.Write("Kestrova.Show.pub",
+                 LayoutIni(OrderedLayout([](int id) { return id == 0 || id == 3 || id == 26; }, 3)));
+    DestroyWindow(bar->m_hWnd);
+    bar = OpenBar();
     const auto arial = [](int height, int weight) {
         return CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial");
     };
     const std::pair<const char*, std::function<void()>> changes[] = {
-        {"three columns shown", [] {}},
+        {"three columns shown, the balance coloured", [] {}},
         {"balance changed", [&] { host::RecordStore::SetDouble(base1, host::Funds::Balance, 98765432.5); }},
-        {"balance coloured", [&] { bar->m_vecSettings[3].bColor = true; }},
         {"larger values", [&] { g_hValueFont.reset(arial(24, FW_BOLD)); }},
         {"smaller titles", [&] { g_hTextFont.reset(arial(10, FW_NORMAL)); }},
     };
@@ -151,8 +152,7 @@ TEST_F(FundsBarPaint, CellsFollowLayoutFilesFiguresFontsAndLanguageAndTheDropCel
         RedrawWindow(bar->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         testing_support::CaptureWindow(bar->m_hWnd, canvas);
         ExpectCells(canvas, {L"Account No.", L"Account Balance", L"Risk%"},
-                    {L"1001", step ? L"98765432.50" : L"1234.50", L"0.12"}, 1, step >= 2 ? 1 : -1, false,
-                    changes[step].first);
+                    {L"1001", step ? L"98765432.50" : L"1234.50", L"0.12"}, 1, 1, false, changes[step].first);
     }
 
     // Currency hidden at position 0, then Excess Cash highlighted, Account Balance and the
@@ -188,7 +188,7 @@ TEST_F(FundsBarPaint, CellsFollowLayoutFilesFiguresFontsAndLanguageAndTheDropCel
     EXPECT_EQ(g_menu, L"配置列头/101/1");
     SelectScope font(canvas.dc(), g_hTextFont.get());
     WORD glyphs[4] = {};
-    const wchar_t* title = GetColumnTitle(bar->m_vecSettings[3].nColId); // the stored layout's
+    const wchar_t* title = GetColumnTitle(bar->Settings()[3].nColId); // the stored layout's
     GetGlyphIndicesW(canvas.dc(), title, 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
     EXPECT_STREQ(title, L"资金帐号");
     EXPECT_EQ(std::count(glyphs, glyphs + 4, 0xFFFF), 0);

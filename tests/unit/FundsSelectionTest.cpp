@@ -1,6 +1,7 @@
 // Which account, currency and funds record a bar shows, as the user picks from its lists and
 // the host reports changes, and when the bar shows it; and what bars leave behind.
 #include "support/BarHarness.h"
+#include "writer/SampleLayouts.h"
 #include "support/DebugOutput.h"
 #include "support/HandleCensus.h"
 #include "support/PluginHarness.h"
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <functional>
 #include <thread>
 #include <tuple>
@@ -55,13 +57,18 @@ protected:
 // The same rules through bars: when a bar shows what it holds, and which bars a notice moves.
 class FundsSelectionOnBars : public testing_support::FundsTest {
 protected:
-    // Chooses the row of that name in one of the bar's lists, as a click on the row does.
+    // Chooses the row of that name in one of the bar's lists as a tool does: the cell's default
+    // action opens the list, the row's chooses it.
     static void Pick(TKestrovaWnd& bar, bool account, const wchar_t* name) {
-        TComboxList& list = account ? *bar.m_pAccountList : *bar.m_pCurrencyList;
-        std::vector<ComboItem> rows(1);
-        lstrcpynW(rows[0].name, name, 40);
-        list.SetItems(rows);
-        SendMessageW(bar.m_hWnd, TCM_SELCHANGED, reinterpret_cast<WPARAM>(list.m_hWnd), 0);
+        bar.AccDoDefaultAction(account ? 1 : 2);
+        const TComboxList& list = account ? *bar.AccountList() : *bar.CurrencyList();
+        const std::vector<ComboItem>& rows = list.Items();
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const ComboItem& item) {
+            return std::wcscmp(item.name, name) == 0;
+        });
+        ASSERT_NE(row, rows.end()) << "no row " << testing::PrintToString(std::wstring(name));
+        dynamic_cast<TComboxList*>(TIxFrm::FromHandle(list.m_hWnd))
+            ->AccDoDefaultAction(LONG(row - rows.begin()) + 1);
     }
     // Delivers the bars' notices waiting in the queue, and nothing else: no paint.
     static void DeliverNotices() {
@@ -77,8 +84,8 @@ using BarResources = testing_support::FundsTest;
 } // namespace
 
 TEST_F(FundsSelectionRules, StartsOnTheFirstAccountsBaseRecordWithoutAskingTheHost) {
-    EXPECT_STREQ(selection.m_szAccount, "1001");
-    EXPECT_EQ(selection.m_pFunds, base1);
+    EXPECT_STREQ(selection.Account(), "1001");
+    EXPECT_EQ(selection.Funds(), base1);
     EXPECT_EQ(Queries(), "");
 }
 
@@ -95,7 +102,7 @@ TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsC
     };
     for (const auto& [choice, apply, record] : choices) {
         apply();
-        EXPECT_EQ(selection.m_pFunds, record) << choice;
+        EXPECT_EQ(selection.Funds(), record) << choice;
     }
     EXPECT_EQ(Queries(), "");
 }
@@ -103,18 +110,18 @@ TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsC
 TEST_F(FundsSelectionRules, TheSameChoiceAgainKeepsTheRecordAndTheCurrency) {
     selection.ChooseCurrency("CNY");
     selection.ChooseAccount("1001");
-    EXPECT_EQ(selection.m_strCurrency, "CNY");
-    EXPECT_EQ(selection.m_pFunds, cny1);
+    EXPECT_EQ(selection.Currency(), "CNY");
+    EXPECT_EQ(selection.Funds(), cny1);
     selection.ChooseCurrency("CNY");
-    EXPECT_EQ(selection.m_pFunds, cny1);
+    EXPECT_EQ(selection.Funds(), cny1);
 }
 
 TEST_F(FundsSelectionRules, AnAccountWithoutRecordsIsAskedForOnceByItsKeyAndShowsTheRecordThatArrives) {
     selection.ChooseAccount("1003");
-    EXPECT_EQ(selection.m_pFunds, nullptr);
+    EXPECT_EQ(selection.Funds(), nullptr);
     void* base3 = Record("1003", "Base");
     selection.AddFundsRecord(static_cast<const FundsRecord*>(base3));
-    EXPECT_EQ(selection.m_pFunds, base3);
+    EXPECT_EQ(selection.Funds(), base3);
     selection.ChooseAccount("1003");
     EXPECT_EQ(Queries(), "1003/K3");
 }
@@ -133,8 +140,8 @@ TEST_F(FundsSelectionRules, WithoutAccountsNoAccountIsChosenAndFundsAreAskedForW
     host.accounts = {};
     TFundsSelection none;
     none.ReloadAccounts();
-    EXPECT_STREQ(none.m_szAccount, "");
-    EXPECT_EQ(none.m_pFunds, nullptr);
+    EXPECT_STREQ(none.Account(), "");
+    EXPECT_EQ(none.Funds(), nullptr);
     EXPECT_EQ(Queries(), "/");
 }
 
@@ -162,13 +169,13 @@ TEST_F(FundsSelectionRules, TheListKeepsOnlyRecordsWithFundsAnyOfTheFourFiguresC
 TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndOnlyTheRecordTheRuleNowFindsIsShown) {
     selection.ChooseAccount("1002");
     selection.ChooseCurrency("HKD");
-    EXPECT_EQ(selection.m_pFunds, nullptr);
+    EXPECT_EQ(selection.Funds(), nullptr);
     void* cny2 = Record("1002", "CNY");
     selection.AddFundsRecord(static_cast<const FundsRecord*>(cny2));
-    EXPECT_EQ(selection.m_pFunds, nullptr) << "another currency of the account";
+    EXPECT_EQ(selection.Funds(), nullptr) << "another currency of the account";
     void* hkd2 = Record("1002", "HKD");
     selection.AddFundsRecord(static_cast<const FundsRecord*>(hkd2));
-    EXPECT_EQ(selection.m_pFunds, hkd2);
+    EXPECT_EQ(selection.Funds(), hkd2);
     EXPECT_TRUE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny2)));
     EXPECT_FALSE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny1)));
     EXPECT_FALSE(selection.ShowsAccountOf(nullptr));
@@ -182,9 +189,8 @@ TEST_F(FundsSelectionRules, AnAnnouncedAccountKeepsTheCurrencyChoiceAndTheBasePr
     selection.ChooseCurrency("CNY");
     selection.SwitchAccount("1003");
     withBase.SwitchAccount("1003");
-    EXPECT_EQ(selection.m_pFunds, nullptr)
-        << "1003 has no CNY record, and its base record does not take over";
-    EXPECT_EQ(withBase.m_pFunds, base3);
+    EXPECT_EQ(selection.Funds(), nullptr) << "1003 has no CNY record, and its base record does not take over";
+    EXPECT_EQ(withBase.Funds(), base3);
 }
 
 TEST_F(FundsSelectionRules, AccountRowsNameEveryListableAccountCurrencyRowsEachCodeOfTheAccountOnce) {
@@ -232,7 +238,7 @@ TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds
         UpdateWindow(bar->m_hWnd);
         const std::vector<COLORREF> before = pixels(false);
         apply();
-        EXPECT_EQ(bar->m_selection.m_pFunds, record) << change;
+        EXPECT_EQ(bar->Selection().Funds(), record) << change;
         EXPECT_FALSE(Invalid(bar)) << change;
         EXPECT_EQ(pixels(false), pixels(true)) << change;
         EXPECT_EQ(before != pixels(false), changed) << change;
@@ -284,10 +290,10 @@ TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurren
     testing_support::PumpMessages();
     host.SendHostMessage(1, "KeyboardOrder", "UserNo_Update", "UserNo=");
     testing_support::PumpMessages();
-    EXPECT_STREQ(first->m_selection.m_szAccount, "1003");
-    EXPECT_STREQ(second->m_selection.m_szAccount, "1003");
-    EXPECT_EQ(first->m_selection.m_pFunds, nullptr) << "the first bar's CNY choice is gone";
-    EXPECT_EQ(second->m_selection.m_pFunds, host.funds.back());
+    EXPECT_STREQ(first->Selection().Account(), "1003");
+    EXPECT_STREQ(second->Selection().Account(), "1003");
+    EXPECT_EQ(first->Selection().Funds(), nullptr) << "the first bar's CNY choice is gone";
+    EXPECT_EQ(second->Selection().Funds(), host.funds.back());
 }
 
 namespace {
@@ -322,11 +328,9 @@ bool IsRegistered(const wchar_t* className) {
 // one object lost per paint or per bar. `make soak` paints ten thousand times and opens
 // thousands of bars.
 TEST_F(BarResources, PaintsAndBarsLeaveNoGdiOrUserObjectAndClosedBarsLeaveTheLists) {
+    config.Write("Kestrova.Show.pub", LayoutIni(OrderedLayout([](int) { return true; })));
     TKestrovaWnd* bar = OpenBar(2400, 50);
     ASSERT_NE(bar, nullptr);
-    for (ColumnSetting& setting : bar->m_vecSettings) {
-        setting.bShow = true;
-    }
     PointAt(*bar, POINT{5, 5}); // the account cell lit
     SendMessageW(bar->m_hWnd, WM_MOUSEMOVE, 0, 0);
     std::size_t before = 0;
@@ -348,7 +352,7 @@ TEST_F(BarResources, PaintsAndBarsLeaveNoGdiOrUserObjectAndClosedBarsLeaveTheLis
             bar = OpenBar(600, 50);
             PointAt(*bar, POINT{20, 25});
             SendMessageW(bar->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            UpdateWindow(bar->m_pAccountList->m_hWnd);
+            UpdateWindow(bar->AccountList()->m_hWnd);
             if (i % 2) {
                 host.SpiFundsNotice(cny1);
                 DestroyWindow(bar->m_hWnd);

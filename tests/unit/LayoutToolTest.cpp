@@ -86,10 +86,10 @@ TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShows) {
     const std::vector<int> shown = {0, 19, 1, 26, 8};
     const TKestrovaWnd* bar = OpenBar();
     ASSERT_TRUE(bar);
-    ASSERT_EQ(bar->m_vecSettings.size(), 36u);
+    ASSERT_EQ(bar->Settings().size(), 36u);
     std::vector<int> hidden;
-    for (std::size_t at = 0; at < bar->m_vecSettings.size(); ++at) {
-        const ColumnSetting& column = bar->m_vecSettings[at];
+    for (std::size_t at = 0; at < bar->Settings().size(); ++at) {
+        const ColumnSetting& column = bar->Settings()[at];
         EXPECT_EQ(column.bShow, at < shown.size()) << at;
         EXPECT_EQ(column.bColor, column.nColId == 26 || column.nColId == 0) << at;
         if (at < shown.size()) {
