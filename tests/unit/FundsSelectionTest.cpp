@@ -99,21 +99,15 @@ TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsC
         {"its other currency", [&] { selection.ChooseCurrency("USD"); }, usd2},
         {"a currency it has no record in", [&] { selection.ChooseCurrency("HKD"); }, nullptr},
         {"the first account again", [&] { selection.ChooseAccount("1001"); }, base1},
+        {"a currency once more", [&] { selection.ChooseCurrency("CNY"); }, cny1},
+        {"the same account again, which keeps it", [&] { selection.ChooseAccount("1001"); }, cny1},
+        {"the same currency again", [&] { selection.ChooseCurrency("CNY"); }, cny1},
     };
     for (const auto& [choice, apply, record] : choices) {
         apply();
         EXPECT_EQ(selection.Funds(), record) << choice;
     }
     EXPECT_EQ(Queries(), "");
-}
-
-TEST_F(FundsSelectionRules, TheSameChoiceAgainKeepsTheRecordAndTheCurrency) {
-    selection.ChooseCurrency("CNY");
-    selection.ChooseAccount("1001");
-    EXPECT_EQ(selection.Currency(), "CNY");
-    EXPECT_EQ(selection.Funds(), cny1);
-    selection.ChooseCurrency("CNY");
-    EXPECT_EQ(selection.Funds(), cny1);
 }
 
 TEST_F(FundsSelectionRules, AnAccountWithoutRecordsIsAskedForOnceByItsKeyAndShowsTheRecordThatArrives) {
@@ -245,7 +239,7 @@ TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds
     }
 }
 
-TEST_F(FundsSelectionOnBars, AFundsNoticeRepaintsOnlyTheBarsOfItsAccount) {
+TEST_F(FundsSelectionOnBars, NoticesRepaintOnlyTheBarsOfTheirAccountAndAccountsReadAgainEveryBar) {
     void* emptyA = host.store.MakeFunds("1001", "USD");
     void *base3 = Record("1003", "Base"), *hkd2 = Record("1002", "HKD");
     TKestrovaWnd *first = OpenBar(), *second = OpenBar();
@@ -267,17 +261,11 @@ TEST_F(FundsSelectionOnBars, AFundsNoticeRepaintsOnlyTheBarsOfItsAccount) {
         EXPECT_EQ(Invalid(first), firstPaints) << notice;
         EXPECT_EQ(Invalid(second), secondPaints) << notice;
     }
-}
-
-TEST_F(FundsSelectionOnBars, AccountsReadAgainRepaintEveryBar) {
-    TKestrovaWnd *first = OpenBar(), *second = OpenBar();
-    ASSERT_TRUE(first && second);
-    Pick(*second, true, L"1002");
+    // The accounts read again: every bar repaints.
     testing_support::PumpMessages();
     host.SpiCompletionNotice(0, 26);
     DeliverNotices();
-    EXPECT_TRUE(Invalid(first));
-    EXPECT_TRUE(Invalid(second));
+    EXPECT_TRUE(Invalid(first) && Invalid(second));
 }
 
 TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurrencyAndAnEmptyOneNone) {
