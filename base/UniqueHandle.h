@@ -43,27 +43,16 @@ struct InvalidIsEmpty {
     static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
 };
 
-struct KernelHandleRelease : NullIsEmpty {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct FileHandleRelease : InvalidIsEmpty {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct FindHandleRelease : InvalidIsEmpty {
-    void operator()(HANDLE h) const { FindClose(h); }
-};
-struct HookRelease : NullIsEmpty {
-    void operator()(HHOOK h) const { UnhookWindowsHookEx(h); }
-};
-struct MenuRelease : NullIsEmpty {
-    void operator()(HMENU h) const { DestroyMenu(h); }
+// Lets a handle go through the system call that releases its kind.
+template <auto Release, typename NoHandle = NullIsEmpty> struct ReleaseWith : NoHandle {
+    template <typename Handle> void operator()(Handle h) const { Release(h); }
 };
 
 // OpenProcess and the like, null on failure.
-using ProcessHandle = UniqueHandle<HANDLE, KernelHandleRelease>;
+using ProcessHandle = UniqueHandle<HANDLE, ReleaseWith<&CloseHandle>>;
 // CreateFile, INVALID_HANDLE_VALUE on failure.
-using FileHandle = UniqueHandle<HANDLE, FileHandleRelease>;
+using FileHandle = UniqueHandle<HANDLE, ReleaseWith<&CloseHandle, InvalidIsEmpty>>;
 // FindFirstFile, INVALID_HANDLE_VALUE on failure.
-using FindHandle = UniqueHandle<HANDLE, FindHandleRelease>;
-using HookHandle = UniqueHandle<HHOOK, HookRelease>;
-using MenuHandle = UniqueHandle<HMENU, MenuRelease>;
+using FindHandle = UniqueHandle<HANDLE, ReleaseWith<&FindClose, InvalidIsEmpty>>;
+using HookHandle = UniqueHandle<HHOOK, ReleaseWith<&UnhookWindowsHookEx>>;
+using MenuHandle = UniqueHandle<HMENU, ReleaseWith<&DestroyMenu>>;

@@ -5,18 +5,11 @@
 
 #include <windows.h>
 
-struct GdiObjectRelease : NullIsEmpty {
-    void operator()(HGDIOBJ h) const { DeleteObject(h); }
-};
-struct MemoryDCRelease : NullIsEmpty {
-    void operator()(HDC h) const { DeleteDC(h); }
-};
-
-using BrushHandle = UniqueHandle<HBRUSH, GdiObjectRelease>;
-using PenHandle = UniqueHandle<HPEN, GdiObjectRelease>;
-using FontHandle = UniqueHandle<HFONT, GdiObjectRelease>;
-using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectRelease>;
-using MemoryDCHandle = UniqueHandle<HDC, MemoryDCRelease>;
+using BrushHandle = UniqueHandle<HBRUSH, ReleaseWith<&DeleteObject>>;
+using PenHandle = UniqueHandle<HPEN, ReleaseWith<&DeleteObject>>;
+using FontHandle = UniqueHandle<HFONT, ReleaseWith<&DeleteObject>>;
+using BitmapHandle = UniqueHandle<HBITMAP, ReleaseWith<&DeleteObject>>;
+using MemoryDCHandle = UniqueHandle<HDC, ReleaseWith<&DeleteDC>>;
 
 // Selects an object into a device context and puts the previous one back on scope exit.
 class SelectScope {
