@@ -175,18 +175,6 @@ TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndOnlyTheRecordTheRuleNowFindsIs
     EXPECT_FALSE(selection.ShowsAccountOf(nullptr));
 }
 
-TEST_F(FundsSelectionRules, AnAnnouncedAccountKeepsTheCurrencyChoiceAndTheBasePreference) {
-    void* base3 = Record("1003", "Base");
-    host.funds.push_back(base3);
-    TFundsSelection::RefreshFundsList();
-    TFundsSelection withBase = selection;
-    selection.ChooseCurrency("CNY");
-    selection.SwitchAccount("1003");
-    withBase.SwitchAccount("1003");
-    EXPECT_EQ(selection.Funds(), nullptr) << "1003 has no CNY record, and its base record does not take over";
-    EXPECT_EQ(withBase.Funds(), base3);
-}
-
 TEST_F(FundsSelectionRules, AccountRowsNameEveryListableAccountCurrencyRowsEachCodeOfTheAccountOnce) {
     host.accounts.push_back(host.store.MakeAccount("K4", "1004", false));
     host.accounts.push_back(host.store.MakeAccount("K5", "1005", true, false));
