@@ -9,7 +9,6 @@
 #include <process.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 // The words of a command line, "_" standing for an empty one.
@@ -46,17 +45,11 @@ TEST(DemoOptions, CommandLinesAreTakenOrRejectedWithTheOptionNamed) {
     }
 }
 
-static std::string FileText(const std::wstring& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path.c_str(), std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 TEST(DemoRun, TheDialogOptionLeavesACompressedScreenshotShowingTheDialogAndSavesNothing) {
     const std::wstring exe = testing_support::Env(L"KESTROVA_DEMO");
     const std::wstring shot = testing_support::ExeDir() + L"demo-dialog.png",
                        layout = exe.substr(0, exe.find_last_of(L"/\\") + 1) + L"config\\Kestrova.Show.pub";
-    const std::string before = FileText(layout);
+    const std::string before = testing_support::FileBytes(layout);
     DeleteFileW(shot.c_str());
     // The demo itself fails when the capture does not show the pixels of the bars it holds.
     const wchar_t* args[] = {exe.c_str(),     L"--seconds", L"2",   L"--lang",
@@ -70,6 +63,6 @@ TEST(DemoRun, TheDialogOptionLeavesACompressedScreenshotShowingTheDialogAndSaves
     // uncompressed, the rows would take three bytes a pixel.
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0x606060u), 380 * 24);
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), 0xF3F3F3u), 10000);
-    EXPECT_LT(FileText(shot).size(), std::size_t(width * height / 4));
-    EXPECT_EQ(FileText(layout), before); // the run ends with Escape, which saves nothing
+    EXPECT_LT(testing_support::FileBytes(shot).size(), std::size_t(width * height / 4));
+    EXPECT_EQ(testing_support::FileBytes(layout), before); // the run ends with Escape, which saves nothing
 }

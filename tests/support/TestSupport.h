@@ -7,6 +7,8 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
 #include <thread>
 
 namespace testing_support {
@@ -157,6 +159,13 @@ struct ConfigFolder {
     }
     const std::string dir = ExeDirA() + "config\\";
 };
+
+// A file's bytes, empty when it cannot be read; the path narrow or wide.
+template <typename Path> std::string FileBytes(const Path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path.c_str(), std::ios::binary).rdbuf();
+    return bytes.str();
+}
 
 // Reads an environment variable, empty when unset.
 inline std::wstring Env(const wchar_t* name) {

@@ -12,7 +12,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <sstream>
 #include <tuple>
 #include <utility>
 
@@ -92,12 +91,6 @@ static constexpr LayoutFileOps kMeddledOps = {&MeddledWriteKey, &MeddledCreateFi
 static HANDLE Hold(DWORD sharing) {
     return CreateFileA(kLayoutFile.c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-static std::string Bytes(const std::string& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
 }
 
 // The names of the files in the config folder, but the layout and ignore files, sorted.
@@ -266,12 +259,12 @@ TEST_F(ColumnStore, ASaveNeverPutsAPartialLayoutInPlaceAndOutlastsABriefHold) {
         EXPECT_EQ(saved, c.told.empty());
         EXPECT_EQ(debugger.Take(), c.told);
         EXPECT_TRUE(OtherFiles().empty());
-        EXPECT_EQ(Bytes(kLayoutFile).rfind(notes, 0), 0u);
+        EXPECT_EQ(testing_support::FileBytes(kLayoutFile).rfind(notes, 0), 0u);
         if (saved) {
             EXPECT_EQ(Loaded(), LayoutIni(SampleLayout(2)));
             EXPECT_EQ(GetPrivateProfileIntA("Other", "keep", 0, kLayoutFile.c_str()), 1);
         } else {
-            EXPECT_EQ(Bytes(kLayoutFile), before);
+            EXPECT_EQ(testing_support::FileBytes(kLayoutFile), before);
         }
     }
     meddling = {};

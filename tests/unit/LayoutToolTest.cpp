@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,12 +49,6 @@ ToolRun RunTool(const std::wstring& arguments) {
     return run;
 }
 
-std::string Bytes(const std::string& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
 bool Holds(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -96,7 +88,7 @@ TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShowsAndCheckLists) {
     const TKestrovaWnd* bar = OpenBar();
     ASSERT_TRUE(bar);
     EXPECT_EQ(LayoutIni(bar->Settings()), LayoutIni(expected));
-    const std::string written = Bytes(layout);
+    const std::string written = testing_support::FileBytes(layout);
     EXPECT_PRED2(Holds, written, "; notes");
     EXPECT_PRED2(Holds, written, "keep=1");
     EXPECT_PRED2(Holds, written, "36=1|1|1");
@@ -111,7 +103,7 @@ TEST_F(LayoutTool, AnUnknownOrRepeatedNameOrNoShowWritesNothingAndAMisspeltNameG
                                L"--show Currency,1", L"--colour Risk%", L"--show"}) {
         const ToolRun refused = RunTool(L"write " + file + L" " + bad);
         EXPECT_NE(refused.exitCode, 0u) << refused.output;
-        EXPECT_EQ(Bytes(layout), before) << bad;
+        EXPECT_EQ(testing_support::FileBytes(layout), before) << bad;
     }
     const ToolRun misspelt = RunTool(L"write " + file + L" --show \"Net PnL,Acount No\"");
     EXPECT_PRED2(Holds, misspelt.output, "\"Acount No\"");
