@@ -215,36 +215,8 @@ void TGridCtrl::SetCellType(int row, int col, int kind) {
 }
 
 void TGridCtrl::SetItem(const GridItem* item) {
-    TGridCellBase* cell = item ? GetCell(item->row, item->col) : nullptr;
-    if (!cell) {
-        return;
-    }
-    const UINT mask = item->mask;
-    if (mask & GIF_TEXT) {
-        const std::size_t length = wcsnlen(item->text, kTextChars - 1);
-        wmemcpy(cell->m_szText, item->text, length);
-        cell->m_szText[length] = L'\0';
-    }
-    if (mask & GIF_BKCOLOR) {
-        cell->m_crBack = item->crBack;
-    }
-    if (mask & GIF_TEXTCOLOR) {
-        cell->m_crText = item->crText;
-    }
-    if (mask & GIF_SELTEXTCOLOR) {
-        cell->m_crSelText = item->crSelText;
-    }
-    if (mask & GIF_FONT) {
-        cell->m_lfFont = item->lfFont;
-    }
-    if (mask & GIF_TEXTTOP) {
-        cell->m_nTextTop = item->nTextTop;
-    }
-    if (mask & GIF_MARGIN) {
-        cell->m_nMargin = item->nMargin;
-    }
-    if (mask & GIF_FORMAT) {
-        cell->m_nFormat = item->nFormat;
+    if (TGridCellBase* cell = item ? GetCell(item->row, item->col) : nullptr) {
+        cell->Apply(*item);
     }
 }
 
@@ -255,7 +227,7 @@ void TGridCtrl::EnsureEditor() {
     m_pEditor = std::make_unique<TCombox>();
     m_pEditor->Create(m_hWnd);
     const HWND hEditor = m_pEditor->m_hWnd;
-    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->m_nHeight, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->Height(), SWP_NOZORDER | SWP_NOMOVE);
     InvalidateRect(hEditor, nullptr, TRUE);
     // Shown only while a combo cell is edited.
     ShowWindow(hEditor, SW_HIDE);
@@ -500,7 +472,7 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, 
         const bool leftOfView = x < 0 && x + width < 0;
         const bool rightOfView = x > nClientRight && x + width > nClientRight;
         if (!leftOfView && !rightOfView) {
-            cell->m_nState = selected ? (cell->m_nState | GCS_SELECTED) : (cell->m_nState & ~GCS_SELECTED);
+            cell->SetSelected(selected);
             fonts.Select(hDC, cell->m_lfFont);
             cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
         }

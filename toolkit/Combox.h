@@ -19,7 +19,7 @@ public:
     TCombox();
     ~TCombox() override;
 
-    // Creates the child window; the owner then places it, m_nHeight high.
+    // Creates the child window; the owner then places it, Height() high.
     bool Create(HWND hParent);
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     // The triangle area at the right edge of rcClient.
@@ -43,22 +43,25 @@ public:
     static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
     // The drop-down list, once EnsureList has made it.
     TComboxList* List() const { return m_pList.get(); }
+    std::size_t ItemCount() const { return m_vecItems.size(); }
+    int Height() const { return m_nHeight; }
 
     std::vector<LONG> AccChildren(LONG) override { return {}; }
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG) override { ToggleList(false); }
 
+    std::unique_ptr<TComboxList> m_pList;
+
+private:
     bool m_bHover = false;
     bool m_bFocus = false;
     HFONT m_hFont = nullptr;
     std::wstring m_strText;
     int m_nCurSel = -1;
     std::vector<ComboItem> m_vecItems;
-    std::unique_ptr<TComboxList> m_pList;
     int m_nHeight = 20;
     int m_nButtonWidth = 14;
 
-private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown(LPARAM lParam);
