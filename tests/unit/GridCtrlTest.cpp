@@ -1,9 +1,10 @@
 // The grid control in its window, driven as the user drives it (its mouse handlers read the real
 // cursor): geometry and hit testing, scrolling and what it tells its parent, mouse and keys,
-// and in-place editing.
+// in-place editing, and the handles grids leave behind.
 #include "grid/GridCtrl.h"
 
 #include "plugin/Exports.h"
+#include "support/HandleCensus.h"
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 #include "support/TestSupport.h"
@@ -191,6 +192,8 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     for (const auto& p : pixels) {
         EXPECT_EQ(Paint().Pixel(p.x, rowY(p.row)), p.colour) << p.x << " on screen row " << p.row;
     }
+    grid->SelectRow(4); // the selection leaves the row it was on
+    EXPECT_EQ(Paint().Pixel(100, rowY(2)), RGB(243, 243, 243));
 
     const struct {
         UINT uMsg;
@@ -209,6 +212,31 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
         const bool told = step.uMsg == WM_MOUSEWHEEL || (step.uMsg == WM_VSCROLL && step.pos != before);
         EXPECT_EQ(Told(), told ? Notices{View(step.pos)} : Notices{}) << step.uMsg << " " << step.code;
     }
+
+    // The thumb dragged with the real mouse, from position 0, moves the view on its way. The bar
+    // tracks it in a loop of its own until the button is up, so all is queued at once; a key
+    // between the moves keeps them from merging.
+    RECT rc = {};
+    GetWindowRect(grid->m_hWnd, &rc);
+    const auto to = [](int v, int metric) { return DWORD(MulDiv(v, 65536, GetSystemMetrics(metric))); };
+    const DWORD x = to(rc.right - GetSystemMetrics(SM_CXVSCROLL) / 2, SM_CXSCREEN),
+                y = to(rc.top + GetSystemMetrics(SM_CYVSCROLL) + 20, SM_CYSCREEN), dy = to(60, SM_CYSCREEN),
+                move = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SetForegroundWindow(parent);
+    {
+        const QuitAfter bound(5000); // ends that loop should the button never come up
+        mouse_event(move | MOUSEEVENTF_LEFTDOWN, x, y, 0, 0);
+        mouse_event(move, x, y + dy, 0, 0);
+        keybd_event(VK_SHIFT, 0, 0, 0);
+        keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+        mouse_event(move, x, y + 2 * dy, 0, 0);
+        mouse_event(move | MOUSEEVENTF_LEFTUP, x, y + 2 * dy, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return VPos() > 0 && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000); }));
+    }
+    PumpFor(100);
+    const Notices told = Told();
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told.back(), View(VPos()));
 
     // The horizontal bar counts pixels, the vertical bar's width included.
     grid->SetColumnWidth(1, 300);
@@ -392,4 +420,26 @@ TEST_F(GridCtrl, EditorOpensOnADoubleClickFollowsItsCellAndCommitsAPick) {
     Mouse(WM_LBUTTONDOWN, POINT{100, 3 * 22 + 11});
     EXPECT_FALSE(IsWindowVisible(editor));
     EXPECT_EQ(Told(), (Notices{"click 0 18 2", "click 0 18 2"}));
+}
+
+TEST_F(GridCtrl, ResourcesManyPaintsAndGridsLeaveNoHandleBehind) {
+    const auto grids = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            Fill();
+            grid->SetCellType(0, 1, kGridCellHeader);
+            if (i % 2) { // a header column border held: with the guide line
+                Mouse(WM_MOUSEMOVE, POINT{40, 11});
+                Mouse(WM_LBUTTONDOWN, POINT{40, 11});
+                ASSERT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+            }
+            for (int paint = 0; paint < 10; ++paint) {
+                Paint();
+            }
+        }
+    };
+    grids(5); // Wine fills caches of its own once
+    const std::size_t gdi = FreeGdiSlots(), user = FreeUserSlots();
+    grids(30);
+    EXPECT_EQ(FreeGdiSlots(), gdi);
+    EXPECT_EQ(FreeUserSlots(), user);
 }
