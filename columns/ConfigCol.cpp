@@ -248,7 +248,7 @@ void TConfigCol::LayoutControls() {
         Refresh();
     }
     if (m_pColorCombo) {
-        PlaceControl(m_pColorCombo.get(), kSideX, y0 + 35, kSideWidth, m_pColorCombo->Height());
+        PlaceControl(m_pColorCombo.get(), kSideX, y0 + 35, kSideWidth, m_pColorCombo->m_nHeight);
     }
     PlaceControl(m_pBtnShowAll.get(), kSideX, y0 + 75, kSideWidth, kButtonHeight);
     PlaceControl(m_pBtnHideAll.get(), kSideX, y0 + 105, kSideWidth, kButtonHeight);

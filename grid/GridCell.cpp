@@ -215,7 +215,7 @@ void TGridCellCombox::BeginEdit(const RECT& rc) {
     }
     const HWND hEditor = m_pCombox->m_hWnd;
     ShowWindow(hEditor, SW_SHOW);
-    SetWindowPos(hEditor, nullptr, rc.left + 2, rc.top + 2, rc.right - rc.left - 1, m_pCombox->Height(),
+    SetWindowPos(hEditor, nullptr, rc.left + 2, rc.top + 2, rc.right - rc.left - 1, m_pCombox->m_nHeight,
                  SWP_NOZORDER);
     InvalidateRect(hEditor, nullptr, TRUE);
     m_pCombox->SetText(m_szText);

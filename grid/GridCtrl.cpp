@@ -227,7 +227,7 @@ void TGridCtrl::EnsureEditor() {
     m_pEditor = std::make_unique<TCombox>();
     m_pEditor->Create(m_hWnd);
     const HWND hEditor = m_pEditor->m_hWnd;
-    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->Height(), SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(hEditor, nullptr, 0, 0, kEditorWidth, m_pEditor->m_nHeight, SWP_NOZORDER | SWP_NOMOVE);
     InvalidateRect(hEditor, nullptr, TRUE);
     // Shown only while a combo cell is edited.
     ShowWindow(hEditor, SW_HIDE);

@@ -19,7 +19,7 @@ public:
     TCombox();
     ~TCombox() override;
 
-    // Creates the child window; the owner then places it, Height() high.
+    // Creates the child window; the owner then places it, m_nHeight high.
     bool Create(HWND hParent);
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     // The triangle area at the right edge of rcClient.
@@ -44,13 +44,13 @@ public:
     // The drop-down list, once EnsureList has made it.
     TComboxList* List() const { return m_pList.get(); }
     std::size_t ItemCount() const { return m_vecItems.size(); }
-    int Height() const { return m_nHeight; }
 
     std::vector<LONG> AccChildren(LONG) override { return {}; }
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG) override { ToggleList(false); }
 
     std::unique_ptr<TComboxList> m_pList;
+    int m_nHeight = 20;
 
 private:
     bool m_bHover = false;
@@ -59,7 +59,6 @@ private:
     std::wstring m_strText;
     int m_nCurSel = -1;
     std::vector<ComboItem> m_vecItems;
-    int m_nHeight = 20;
     int m_nButtonWidth = 14;
 
     void OnPaint();
