@@ -2,8 +2,8 @@
 #               ARCH=x86 runs it with the shipped DLL, on a virtual display
 # make test   - installs what is missing, builds both architectures, runs every test of the
 #               64-bit build on the machine's Wine 8, then on Wine 10
-# make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL,
-#               on Wine 8, then on Wine 10
+# make test32 - builds everything for 32 bits and runs every test on the shipped (32-bit) DLL
+#               on Wine 8, then the tests that load that DLL from outside on Wine 10
 # make dist   - dist/x86/Kestrova.dll (the shipped plug-in) and dist/x64/Kestrova.dll, each with
 #               kestrova_layout.exe, the administrators' layout tool
 # make bench  - builds and runs the benchmarks
@@ -30,7 +30,12 @@ RUN32 = $(call IN_ROOT,wine8,wineprefix32)
 WITH_ROOTS = (for root in $(1); do bash scripts/setup-root.sh $$root || exit 1; done) & setup=$$!; \
     $(2) || { wait $$setup; exit 1; }; wait $$setup
 # The tests in a root leave out the checks that run no Windows program: they run once, in make test.
-WINE_TESTS = bash scripts/run-tests.sh $(1) -LE static $(CTEST_ARGS)
+WINE_TESTS = bash scripts/run-tests.sh $(1) -LE static $(2) $(CTEST_ARGS)
+# On Wine 10 the 32-bit build runs the tests that load the shipped DLL from outside (the test
+# host's and the demo's); the white-box suite, which Wine 8 runs on the same DLL's code, is left
+# out there to keep CI short (through qemu it takes two minutes more); WINE10_32_TESTS= runs
+# all of them, a -R in CTEST_ARGS picks among all.
+WINE10_32_TESTS ?= -R '^(plugin|demo)_tests\.'
 BUILD_BOTH = ninja -C $(X86) Kestrova kestrova_layout && ninja -C $(X64)
 
 .PHONY: all setup configure build dist test test32 demo bench soak clean
@@ -65,7 +70,7 @@ test: configure
 test32: configure
 	$(call WITH_ROOTS,wine8 wine10,ninja -C $(X86))
 	$(RUN32) $(call WINE_TESTS,$(X86))
-	$(call IN_ROOT,wine10,wineprefix32-wine10) $(call WINE_TESTS,$(X86))
+	$(call IN_ROOT,wine10,wineprefix32-wine10) $(call WINE_TESTS,$(X86),$(WINE10_32_TESTS))
 
 demo: $(if $(filter x86,$(ARCH)),configure,build)
 ifeq ($(ARCH),x86)
