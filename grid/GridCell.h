@@ -70,11 +70,14 @@ public:
     void Apply(const GridItem& item);
     bool IsSelected() const { return (m_nState & GCS_SELECTED) != 0; }
     void SetSelected(bool bSelected);
+    const LOGFONTW& Font() const { return m_lfFont; }
     // Where the text goes in rc: inside the margin on the side the format aligns it to, with
     // nRightExtra pixels more on the right for right-aligned text, and below the text top.
     RECT TextRect(RECT rc, int nRightExtra) const;
 
     wchar_t m_szText[kTextChars] = {};
+
+protected:
     COLORREF m_crText = RGB(50, 50, 50);
     COLORREF m_crSelText = RGB(255, 255, 255);
     COLORREF m_crBack = kCellColour;
@@ -112,5 +115,6 @@ class TGridHeader : public TGridCellBase {
 public:
     void Draw(HDC hDC, const RECT& rc) override;
 
+private:
     int m_nSortArrow = 1; // 1 down, 0 up, -1 none
 };

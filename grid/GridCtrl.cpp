@@ -473,7 +473,7 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, 
         const bool rightOfView = x > nClientRight && x + width > nClientRight;
         if (!leftOfView && !rightOfView) {
             cell->SetSelected(selected);
-            fonts.Select(hDC, cell->m_lfFont);
+            fonts.Select(hDC, cell->Font());
             cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
         }
         x += width;
