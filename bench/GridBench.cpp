@@ -51,7 +51,7 @@ public:
         GetObjectW(g_hTextFont.get(), sizeof(item.lfFont), &item.lfFont);
         item.mask = 0x3F1;
         item.nFormat = DT_VCENTER;
-        for (int k = 0, r = first; r < m_grid.RowCount() && k < m_grid.m_nPageRows; ++k, ++r) {
+        for (int k = 0, r = first; r < m_grid.RowCount() && k < m_grid.RowsOnView(); ++k, ++r) {
             const std::wstring texts[] = {L"", L"Column " + std::to_wstring(r), r % 2 ? L"Yes" : L"No"};
             const wchar_t* headers[] = {L"Show", L"Title", L"Show Color"};
             for (item.row = k, item.col = 0; item.col < 3; ++item.col) {
@@ -73,9 +73,9 @@ public:
     // back at the ends so that every step moves the view.
     void Step() {
         const int pos = GetScrollPos(m_grid.m_hWnd, SB_VERT);
-        m_nCode = pos == 0                                        ? SB_LINEDOWN
-                  : pos == m_grid.RowCount() - m_grid.m_nPageRows ? SB_LINEUP
-                                                                  : m_nCode;
+        m_nCode = pos == 0                                         ? SB_LINEDOWN
+                  : pos == m_grid.RowCount() - m_grid.RowsOnView() ? SB_LINEUP
+                                                                   : m_nCode;
         SendMessageW(m_grid.m_hWnd, WM_VSCROLL, static_cast<WPARAM>(m_nCode), 0);
         UpdateWindow(m_grid.m_hWnd);
     }
@@ -153,13 +153,13 @@ int main() {
         Best(us, 100, [&](int which) { owners[which].Repaint(); });
         std::printf("grid paint %dx%d, %d rows of 3 cells: %.1f us; floor (fill and copy only): %.1f us; "
                     "ratio %.2f (target at most 3)\n",
-                    kWidth, kHeight, owners[0].m_grid.m_nPageRows, us[0], us[1], us[0] / us[1]);
-        TextFloor textFloor(owners[0].m_grid.m_nPageRows);
+                    kWidth, kHeight, owners[0].m_grid.RowsOnView(), us[0], us[1], us[0] / us[1]);
+        TextFloor textFloor(owners[0].m_grid.RowsOnView());
         Best(us, 100, [&](int which) { which == 0 ? owners[0].Repaint() : textFloor.Repaint(); });
         std::printf(
             "grid paint %dx%d, %d rows of 3 cells: %.1f us; floor with the same texts (fill, ExtTextOutW "
             "and copy): %.1f us; ratio %.2f (target at most 1.3)\n",
-            kWidth, kHeight, owners[0].m_grid.m_nPageRows, us[0], us[1], us[0] / us[1]);
+            kWidth, kHeight, owners[0].m_grid.RowsOnView(), us[0], us[1], us[0] / us[1]);
     }
     {
         Owner owners[] = {Owner(100), Owner(100000, 50000)};

@@ -277,7 +277,7 @@ void TConfigCol::FillGrid(int nFirst) {
     base.crBack = kCellColour;
     const int nTextChars = static_cast<int>(sizeof(base.text) / sizeof(base.text[0]));
 
-    for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->m_nPageRows; ++k, ++r) {
+    for (int k = 0, r = nFirst; r < nRows && r < nFirst + grid->RowsOnView(); ++k, ++r) {
         for (int col = 0; col < grid->ColumnCount(); ++col) {
             GridItem item = base;
             item.row = k;
@@ -308,7 +308,7 @@ void TConfigCol::FillGrid(int nFirst) {
     }
     // The editor exists from the first combo cell on. Its choices never change, and filling
     // them again would empty the text of an editor open over a cell that scrolls.
-    if (grid->m_pEditor && grid->m_pEditor->m_vecItems.empty()) {
+    if (grid->m_pEditor && grid->m_pEditor->ItemCount() == 0) {
         grid->SetEditorItems(ColourChoices());
     }
     // Once for all rows: each update redraws the scroll bars, which costs more than the rows.

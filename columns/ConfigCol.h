@@ -38,6 +38,15 @@ public:
     bool TranslateDialogKey(const MSG& msg) override;
     // 385 x 500, centred on the primary screen.
     void PlaceWindow() override;
+
+    TGridCtrl* Grid() const { return m_pGridList ? m_pGridList->Grid() : nullptr; }
+    // The offered columns in their current order, as the grid shows them.
+    const std::vector<ColumnSetting>& Columns() const { return m_vecColumns; }
+
+    std::unique_ptr<TCombox> m_pColorCombo;
+    std::unique_ptr<TStaticButton> m_pBtnHideAll;
+
+private:
     void LayoutControls();
     // Writes the grid's screen rows from the working list: the header on screen row 0, working
     // record nFirst on screen row 1 and on down the page.
@@ -50,24 +59,6 @@ public:
     void OnColorEdited(const GridCellId& cell, const wchar_t* szText);
     void OnOK();
 
-    TGridCtrl* Grid() const { return m_pGridList ? m_pGridList->m_pGrid.get() : nullptr; }
-
-    std::unique_ptr<TGridList> m_pGridList;
-    std::unique_ptr<TCombox> m_pColorCombo;
-    std::unique_ptr<TStaticButton> m_pBtnShowAll;
-    std::unique_ptr<TStaticButton> m_pBtnHideAll;
-    std::unique_ptr<TStaticButton> m_pBtnMoveUp;
-    std::unique_ptr<TStaticButton> m_pBtnMoveDown;
-    std::unique_ptr<TStaticButton> m_pBtnOK;
-    std::unique_ptr<TStaticButton> m_pBtnCancel;
-    // The offered columns in their current order.
-    std::vector<ColumnSetting> m_vecColumns;
-    std::vector<ColumnSetting>* m_pSrcColumns = nullptr;
-    ColumnSetting m_AccountColumn;
-    // The ignored columns with their places: not offered, they go back to the same places on OK.
-    std::vector<PlacedColumn> m_vecIgnored;
-
-private:
     // Show All, Hide All, Move Up, Move Down, OK, Cancel: top to bottom.
     std::array<const TStaticButton*, 6> Buttons() const;
     // The controls in the order Tab visits them.
@@ -86,6 +77,18 @@ private:
     // elsewhere in the grid drops it.
     void DropInPlaceEdit();
 
+    std::unique_ptr<TGridList> m_pGridList;
+    std::unique_ptr<TStaticButton> m_pBtnShowAll;
+    std::unique_ptr<TStaticButton> m_pBtnMoveUp;
+    std::unique_ptr<TStaticButton> m_pBtnMoveDown;
+    std::unique_ptr<TStaticButton> m_pBtnOK;
+    std::unique_ptr<TStaticButton> m_pBtnCancel;
+    // The offered columns in their current order.
+    std::vector<ColumnSetting> m_vecColumns;
+    std::vector<ColumnSetting>* m_pSrcColumns = nullptr;
+    ColumnSetting m_AccountColumn;
+    // The ignored columns with their places: not offered, they go back to the same places on OK.
+    std::vector<PlacedColumn> m_vecIgnored;
     // The control that had the focus when the dialog was last deactivated.
     HWND m_hLastFocus = nullptr;
 };

@@ -18,10 +18,12 @@ public:
     void Create(HWND hParent);
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
-    // Made with the window, freed with the list, after the window that holds the grid's is gone.
-    std::unique_ptr<TGridCtrl> m_pGrid;
+    // Made with the window; null before.
+    TGridCtrl* Grid() const { return m_pGrid.get(); }
 
 private:
+    // Made with the window, freed with the list, after the window that holds the grid's is gone.
+    std::unique_ptr<TGridCtrl> m_pGrid;
     void OnCreate();
     void OnSize();
     void OnPaint();

@@ -101,6 +101,40 @@ void TGridCellBase::CopyAttributes(const TGridCellBase& other) {
     m_nState = other.m_nState;
 }
 
+void TGridCellBase::Apply(const GridItem& item) {
+    const UINT mask = item.mask;
+    if (mask & GIF_TEXT) {
+        const std::size_t length = wcsnlen(item.text, kTextChars - 1);
+        wmemcpy(m_szText, item.text, length);
+        m_szText[length] = L'\0';
+    }
+    if (mask & GIF_BKCOLOR) {
+        m_crBack = item.crBack;
+    }
+    if (mask & GIF_TEXTCOLOR) {
+        m_crText = item.crText;
+    }
+    if (mask & GIF_SELTEXTCOLOR) {
+        m_crSelText = item.crSelText;
+    }
+    if (mask & GIF_FONT) {
+        m_lfFont = item.lfFont;
+    }
+    if (mask & GIF_TEXTTOP) {
+        m_nTextTop = item.nTextTop;
+    }
+    if (mask & GIF_MARGIN) {
+        m_nMargin = item.nMargin;
+    }
+    if (mask & GIF_FORMAT) {
+        m_nFormat = item.nFormat;
+    }
+}
+
+void TGridCellBase::SetSelected(bool bSelected) {
+    m_nState = bSelected ? (m_nState | GCS_SELECTED) : (m_nState & ~GCS_SELECTED);
+}
+
 void TGridCellBase::Draw(HDC hDC, const RECT& rc) {
     if (!HasWidth(rc)) {
         return;

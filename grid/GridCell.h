@@ -21,6 +21,21 @@ constexpr UINT GIF_MARGIN = 0x100;
 constexpr UINT GIF_FORMAT = 0x200;
 constexpr UINT GIF_SELTEXTCOLOR = 0x400;
 
+// Attributes for a cell; mask says which apply (GIF_* above).
+struct GridItem {
+    int row; // screen row
+    int col;
+    wchar_t text[kTextChars + 1]; // a cell keeps kTextChars - 1 of them
+    int nTextTop;
+    int nMargin;
+    UINT mask;
+    UINT nFormat;
+    LOGFONTW lfFont;
+    COLORREF crBack;
+    COLORREF crText;
+    COLORREF crSelText;
+};
+
 // State bit of a cell painted as part of a selected row.
 constexpr UINT GCS_SELECTED = 0x2;
 
@@ -51,12 +66,18 @@ public:
     // Takes over the text, the five colours, font, text top, margin, mask, format and state of
     // another cell: what a cell keeps when it changes kind.
     void CopyAttributes(const TGridCellBase& other);
+    // Takes the attributes the item's mask names; its row and column are the grid's business.
+    void Apply(const GridItem& item);
     bool IsSelected() const { return (m_nState & GCS_SELECTED) != 0; }
+    void SetSelected(bool bSelected);
+    const LOGFONTW& Font() const { return m_lfFont; }
     // Where the text goes in rc: inside the margin on the side the format aligns it to, with
     // nRightExtra pixels more on the right for right-aligned text, and below the text top.
     RECT TextRect(RECT rc, int nRightExtra) const;
 
     wchar_t m_szText[kTextChars] = {};
+
+protected:
     COLORREF m_crText = RGB(50, 50, 50);
     COLORREF m_crSelText = RGB(255, 255, 255);
     COLORREF m_crBack = kCellColour;
@@ -94,5 +115,6 @@ class TGridHeader : public TGridCellBase {
 public:
     void Draw(HDC hDC, const RECT& rc) override;
 
+private:
     int m_nSortArrow = 1; // 1 down, 0 up, -1 none
 };

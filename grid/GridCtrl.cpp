@@ -215,36 +215,8 @@ void TGridCtrl::SetCellType(int row, int col, int kind) {
 }
 
 void TGridCtrl::SetItem(const GridItem* item) {
-    TGridCellBase* cell = item ? GetCell(item->row, item->col) : nullptr;
-    if (!cell) {
-        return;
-    }
-    const UINT mask = item->mask;
-    if (mask & GIF_TEXT) {
-        const std::size_t length = wcsnlen(item->text, kTextChars - 1);
-        wmemcpy(cell->m_szText, item->text, length);
-        cell->m_szText[length] = L'\0';
-    }
-    if (mask & GIF_BKCOLOR) {
-        cell->m_crBack = item->crBack;
-    }
-    if (mask & GIF_TEXTCOLOR) {
-        cell->m_crText = item->crText;
-    }
-    if (mask & GIF_SELTEXTCOLOR) {
-        cell->m_crSelText = item->crSelText;
-    }
-    if (mask & GIF_FONT) {
-        cell->m_lfFont = item->lfFont;
-    }
-    if (mask & GIF_TEXTTOP) {
-        cell->m_nTextTop = item->nTextTop;
-    }
-    if (mask & GIF_MARGIN) {
-        cell->m_nMargin = item->nMargin;
-    }
-    if (mask & GIF_FORMAT) {
-        cell->m_nFormat = item->nFormat;
+    if (TGridCellBase* cell = item ? GetCell(item->row, item->col) : nullptr) {
+        cell->Apply(*item);
     }
 }
 
@@ -500,8 +472,8 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, 
         const bool leftOfView = x < 0 && x + width < 0;
         const bool rightOfView = x > nClientRight && x + width > nClientRight;
         if (!leftOfView && !rightOfView) {
-            cell->m_nState = selected ? (cell->m_nState | GCS_SELECTED) : (cell->m_nState & ~GCS_SELECTED);
-            fonts.Select(hDC, cell->m_lfFont);
+            cell->SetSelected(selected);
+            fonts.Select(hDC, cell->Font());
             cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
         }
         x += width;

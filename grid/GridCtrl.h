@@ -24,21 +24,6 @@ struct GridCellId {
     int col;
 };
 
-// Attributes for SetItem; mask says which apply (GIF_* of GridCell.h).
-struct GridItem {
-    int row; // screen row
-    int col;
-    wchar_t text[kTextChars + 1]; // a cell keeps kTextChars - 1 of them
-    int nTextTop;
-    int nMargin;
-    UINT mask;
-    UINT nFormat;
-    LOGFONTW lfFont;
-    COLORREF crBack;
-    COLORREF crText;
-    COLORREF crSelText;
-};
-
 // lParam of WM_NOTIFY: the vertical view after a move. The parent places its item nFirst on
 // screen row 1.
 struct GridViewRange {
@@ -127,23 +112,8 @@ public:
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG nId) override;
 
-    int m_nPageRows = 0;
-    bool m_bHScroll = false;
-    bool m_bVScroll = false;
-    int m_nMouseMode = kGridIdle;
-    bool m_bPressed = false;
-    // The left button went down in the grid and has not been released there since, nor has
-    // the mouse left the grid.
-    bool m_bOwnPress = false;
-    std::map<int, int> m_colWidths;
-    std::map<int, std::map<int, std::unique_ptr<TGridCellBase>>> m_cells;
-    GridCellId m_hoverCell = {-1, -1};
-    GridCellId m_resizeCell = {-1, -1};
-    GridCellId m_pressedCell = {-1, -1};
+    // The in-place editor, a child window made with the first combo cell.
     std::unique_ptr<TCombox> m_pEditor;
-    GridCellId m_editCell = {-1, -1};
-    // The grid has the keyboard focus: the current row shows a focus frame.
-    bool m_bFocus = false;
 
 private:
     // Creates the in-place editor, hidden, with the first combo cell.
@@ -199,6 +169,23 @@ private:
     // Sets the vertical position that shows the logical row when it is off the view; false
     // when it already shows.
     bool ScrollToShow(int logicalRow);
+
+    int m_nPageRows = 0;
+    bool m_bHScroll = false;
+    bool m_bVScroll = false;
+    int m_nMouseMode = kGridIdle;
+    bool m_bPressed = false;
+    // The left button went down in the grid and has not been released there since, nor has
+    // the mouse left the grid.
+    bool m_bOwnPress = false;
+    std::map<int, int> m_colWidths;
+    std::map<int, std::map<int, std::unique_ptr<TGridCellBase>>> m_cells;
+    GridCellId m_hoverCell = {-1, -1};
+    GridCellId m_resizeCell = {-1, -1};
+    GridCellId m_pressedCell = {-1, -1};
+    GridCellId m_editCell = {-1, -1};
+    // The grid has the keyboard focus: the current row shows a focus frame.
+    bool m_bFocus = false;
 
     // Written only through the owner's operations above: the current row and the selection
     // follow the row count, the scroll bars follow both.

@@ -43,22 +43,24 @@ public:
     static bool IsDropDownKey(UINT uMsg, WPARAM wParam);
     // The drop-down list, once EnsureList has made it.
     TComboxList* List() const { return m_pList.get(); }
+    std::size_t ItemCount() const { return m_vecItems.size(); }
 
     std::vector<LONG> AccChildren(LONG) override { return {}; }
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG) override { ToggleList(false); }
 
+    std::unique_ptr<TComboxList> m_pList;
+    int m_nHeight = 20;
+
+private:
     bool m_bHover = false;
     bool m_bFocus = false;
     HFONT m_hFont = nullptr;
     std::wstring m_strText;
     int m_nCurSel = -1;
     std::vector<ComboItem> m_vecItems;
-    std::unique_ptr<TComboxList> m_pList;
-    int m_nHeight = 20;
     int m_nButtonWidth = 14;
 
-private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown(LPARAM lParam);

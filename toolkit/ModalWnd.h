@@ -37,21 +37,21 @@ public:
     bool AccDescribe(LONG nId, AccElement& element) override;
     void AccDoDefaultAction(LONG) override {}
 
-    wchar_t m_szTitle[kTitleChars] = {};
+protected:
+    // Whether the modal loop lets a message through to its window.
+    bool IsOwnWindow(HWND hWnd) const;
+
     HWND m_hParent = nullptr;
+    int m_nCaptionHeight = 30;
+
+private:
+    wchar_t m_szTitle[kTitleChars] = {};
     IMainFrame* m_pMainFrame = nullptr;
     RECT m_rcCaption = {};
     RECT m_rcClose = {};
     bool m_bCloseHot = false;
     int m_nResult = 1;
     bool m_bRunning = false;
-    int m_nCaptionHeight = 30;
-
-protected:
-    // Whether the modal loop lets a message through to its window.
-    bool IsOwnWindow(HWND hWnd) const;
-
-private:
     // The loop is inside GetMessageW, where messages sent from other threads are handled.
     bool m_bWaiting = false;
 

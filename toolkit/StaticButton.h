@@ -25,13 +25,13 @@ public:
     // Pressed as by the left button.
     void AccDoDefaultAction(LONG) override { OnLButtonDown(); }
 
+private:
     int m_nID = 0;
     bool m_bHover = false;
     bool m_bFocus = false;
     HFONT m_hFont = nullptr;
     wchar_t m_szText[kTextChars] = {};
 
-private:
     void OnPaint();
     void OnMouseMove();
     void OnLButtonDown();

@@ -76,6 +76,20 @@ class ConfigDialog : public FundsTest {
 protected:
     static TConfigCol& DialogOf(HWND h) { return *dynamic_cast<TConfigCol*>(TIxFrm::FromHandle(h)); }
     static TGridCtrl& GridOf(HWND hDialog) { return *DialogOf(hDialog).Grid(); }
+    // The control under a dialog client point, and the combo box there or in the grid.
+    static HWND At(HWND hDialog, POINT pt) { return ChildWindowFromPoint(hDialog, pt); }
+    static TCombox& ComboIn(HWND hParent, POINT pt = {-1, -1}) {
+        const HWND hCombo = pt.x < 0 ? FindWindowExW(hParent, nullptr, L"TCombox", nullptr) : At(hParent, pt);
+        return *dynamic_cast<TCombox*>(TIxFrm::FromHandle(hCombo));
+    }
+    // The drop-down list that shows, of any bar or combo box.
+    static HWND ShownList() {
+        HWND shown = nullptr;
+        for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, L"TComboxList", nullptr));) {
+            shown = IsWindowVisible(h) ? h : shown;
+        }
+        return shown;
+    }
     // Grid client point of a screen row's check box (column 0), title (1) or Yes/No cell (2).
     static POINT Cell(int row, int col) { return POINT{col == 0 ? 12 : col == 1 ? 120 : 237, 22 * row + 11}; }
     static int Top(const TGridCtrl& grid) { return GetScrollPos(grid.m_hWnd, SB_VERT); }
@@ -87,17 +101,16 @@ protected:
     // Chooses "Yes" (0) or "No" (1) in the combo box at the top right (screen row 0), or in the
     // grid's in-place editor over a screen row.
     static void ChooseColour(HWND hDialog, int screenRow, int choice) {
-        const TCombox* combo = DialogOf(hDialog).m_pColorCombo.get();
+        const TCombox* combo = &ComboIn(hDialog, kCombo);
         if (screenRow == 0) {
             ClickAt(hDialog, kCombo);
         } else {
             DoubleClickAt(GridOf(hDialog).m_hWnd, Cell(screenRow, 2));
-            combo = GridOf(hDialog).m_pEditor.get();
+            combo = &ComboIn(GridOf(hDialog).m_hWnd);
             ClickAt(combo->m_hWnd, POINT{20, 10});
         }
-        ASSERT_TRUE(combo->m_pList);
-        ASSERT_TRUE(IsWindowVisible(combo->m_pList->m_hWnd));
-        Mouse(combo->m_pList->m_hWnd, POINT{20, combo->m_pList->RowHeight() * choice + 5}, {WM_LBUTTONDOWN});
+        ASSERT_TRUE(combo->List() && IsWindowVisible(combo->List()->m_hWnd));
+        Mouse(combo->List()->m_hWnd, POINT{20, combo->List()->RowHeight() * choice + 5}, {WM_LBUTTONDOWN});
     }
 
     // "id|show|colour " of each column, the way the layout file stores them.
@@ -109,20 +122,25 @@ protected:
         return text;
     }
 
-    // Every screen row below the header shows its working record: the check mark (in the cell and
-    // in the pixels), the title and the Yes/No text.
+    // Every screen row below the header shows its working record, as tools read it and in the
+    // pixels: the check mark, the title and the Yes/No text.
     static void ExpectRowsTrueToTheWorkingList(HWND hDialog) {
-        const TGridCtrl& grid = GridOf(hDialog);
+        TGridCtrl& grid = GridOf(hDialog);
         RedrawWindow(grid.m_hWnd, nullptr, nullptr, RDW_UPDATENOW);
         Canvas canvas(290, 450);
         CaptureWindow(grid.m_hWnd, canvas);
-        const int top = Top(grid), rows = std::min(grid.m_nPageRows, grid.RowCount() - top);
+        const auto read = [&grid](int row, int col) {
+            AccElement cell;
+            EXPECT_TRUE(grid.AccDescribe(TGridCtrl::RowElement(row) | (col + 1), cell)) << row << "," << col;
+            return cell;
+        };
+        const int top = Top(grid), rows = std::min(grid.RowsOnView(), grid.RowCount() - top);
         for (int k = 1; k < rows; ++k) {
             SCOPED_TRACE("top " + std::to_string(top) + ", screen row " + std::to_string(k));
-            const ColumnSetting& record = DialogOf(hDialog).m_vecColumns[top + k - 1];
-            EXPECT_EQ(dynamic_cast<const TGridCellCheckbox&>(*grid.GetCell(k, 0)).m_bChecked, record.bShow);
-            EXPECT_STREQ(grid.GetCell(k, 1)->m_szText, GetColumnTitle(record.nColId));
-            EXPECT_STREQ(grid.GetCell(k, 2)->m_szText, record.bColor ? L"Yes" : L"No");
+            const ColumnSetting& record = DialogOf(hDialog).Columns()[top + k - 1];
+            EXPECT_EQ((read(top + k, 0).nState & STATE_SYSTEM_CHECKED) != 0, record.bShow);
+            EXPECT_EQ(read(top + k, 1).value, GetColumnTitle(record.nColId));
+            EXPECT_EQ(read(top + k, 2).value, record.bColor ? L"Yes" : L"No");
             // The tick lies inside the box, one pixel right of and below the hit area.
             EXPECT_EQ(canvas.Count(RECT{9, 22 * k + 7, 19, 22 * k + 17}, RGB(150, 150, 150)) > 0,
                       record.bShow);
@@ -150,6 +168,15 @@ protected:
         }
         return text;
     }
+    // A bar docked in the terminal's frame, as a child window.
+    TKestrovaWnd* OpenDocked(HWND terminal) {
+        TKestrovaWnd* docked = OpenBar(1200, 50);
+        SetWindowLongPtrW(docked->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+        SetParent(docked->m_hWnd, terminal);
+        SetWindowPos(docked->m_hWnd, nullptr, 0, 0, 1200, 50,
+                     SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        return docked;
+    }
     TKestrovaWnd* bar = nullptr;
     std::string modalCalls;
 };
@@ -172,12 +199,11 @@ TEST_F(ConfigDialog, GridListPassesOnExactlyTheGridsNotifications) {
 // Escape, the system close command and the close box end the dialog without saving; its
 // loop meanwhile passes only paint and notifications to other windows.
 TEST_F(ConfigDialog, OpensCentredWithItsControlsInPlaceAndNoWayOfCancellingSaves) {
-    const std::string before = Describe(bar->m_vecSettings);
+    const std::string before = Describe(bar->Settings());
     // Another window, then the dialog's child, grandchild, great-grandchild and one more down.
     HWND to[5] = {RecordingWindow::Create(nullptr, WS_POPUP | WS_VISIBLE, RECT{0, 900, 50, 950})};
     const UINT input[] = {WM_TIMER, WM_LBUTTONDOWN, WM_KEYDOWN, WM_SYSCOMMAND};
     ASSERT_TRUE(Run({[&](HWND hDialog) {
-        const TConfigCol& dialog = DialogOf(hDialog);
         RECT rc = {};
         GetWindowRect(hDialog, &rc);
         const int x = (GetSystemMetrics(SM_CXSCREEN) - 385) / 2,
@@ -185,17 +211,17 @@ TEST_F(ConfigDialog, OpensCentredWithItsControlsInPlaceAndNoWayOfCancellingSaves
         const RECT centred = {x, y, x + 385, y + 500};
         EXPECT_TRUE(EqualRect(&rc, &centred));
         // The grid list, then the combo box and the buttons down the right side.
-        const TIxFrm* controls[] = {dialog.m_pGridList.get(),   dialog.m_pColorCombo.get(),
-                                    dialog.m_pBtnShowAll.get(), dialog.m_pBtnHideAll.get(),
-                                    dialog.m_pBtnMoveUp.get(),  dialog.m_pBtnMoveDown.get(),
-                                    dialog.m_pBtnOK.get(),      dialog.m_pBtnCancel.get()};
-        const int tops[] = {40, 65, 105, 135, 225, 255, 440, 470};
-        for (int i = 0; i < 8; ++i) {
-            GetWindowRect(controls[i]->m_hWnd, &rc);
-            MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rc), 2);
-            const RECT place = i ? RECT{310, tops[i], 370, tops[i] + 20} : RECT{10, 40, 300, 490};
-            EXPECT_TRUE(EqualRect(&rc, &place)) << i;
+        std::vector<std::tuple<LONG, LONG, LONG, LONG>> places, expected = {{10, 40, 300, 490}};
+        for (const int top : {65, 105, 135, 225, 255, 440, 470}) {
+            expected.emplace_back(310, top, 370, top + 20);
         }
+        for (HWND h = GetWindow(hDialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            GetWindowRect(h, &rc);
+            MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rc), 2);
+            places.emplace_back(rc.left, rc.top, rc.right, rc.bottom);
+        }
+        std::sort(places.begin(), places.end());
+        EXPECT_EQ(places, expected);
         EXPECT_EQ(GridOf(hDialog).RowCount(), 34); // neither "Account No." nor the ignored 5 and 30
         ExpectRowsTrueToTheWorkingList(hDialog);
         ClickAt(hDialog, kHideAll);
@@ -230,15 +256,22 @@ TEST_F(ConfigDialog, OpensCentredWithItsControlsInPlaceAndNoWayOfCancellingSaves
                      }}));
     ASSERT_TRUE(Run({[&](HWND) { PostMessageW(to[0], WM_SYSCOMMAND, SC_CLOSE, 0); }}));
     DestroyWindow(to[0]);
-    EXPECT_EQ(Describe(bar->m_vecSettings), before);
+    EXPECT_EQ(Describe(bar->Settings()), before);
     EXPECT_TRUE(config.LayoutLines().empty());
     EXPECT_EQ(modalCalls, "BEBEBE");
 }
 
 // OK, then Cancel, then the plug-in loaded again.
 TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBack) {
-    // "Account No." last in the bar's list: OK puts it first again, with its own flags.
-    std::rotate(bar->m_vecSettings.begin(), bar->m_vecSettings.begin() + 1, bar->m_vecSettings.end());
+    // A bar whose stored layout has "Account No." last: OK puts it first again, with its own flags.
+    std::string layout = "[Kestrova]\r\n";
+    for (std::size_t i = 0; i < 36; ++i) {
+        const std::string column = Describe({bar->Settings()[(i + 1) % 36]});
+        layout += std::to_string(i) + "=" + column.substr(0, column.size() - 1) + "\r\n";
+    }
+    config.Write("Kestrova.Show.pub", layout);
+    DestroyWindow(bar->m_hWnd);
+    bar = OpenBar(1200, 50);
     ASSERT_TRUE(Run({[&](HWND hDialog) {
                          TGridCtrl& grid = GridOf(hDialog);
                          ClickAt(grid.m_hWnd, Cell(1, 1));
@@ -278,7 +311,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
         "15|0|1 16|0|1 17|0|1 18|0|1 19|1|1 20|1|1 21|1|1 22|0|1 23|0|1 24|0|1 25|1|1 26|1|1 27|0|1 "
         "28|0|1 29|0|1 30|0|0 31|0|1 32|0|1 33|0|1 34|0|1 35|0|0 ";
     EXPECT_EQ(StoredLayout(), expected);
-    EXPECT_EQ(Describe(bar->m_vecSettings), expected);
+    EXPECT_EQ(Describe(bar->Settings()), expected);
     EXPECT_TRUE(GetUpdateRect(bar->m_hWnd, nullptr, FALSE)) << "the bar will not repaint";
 
     // From the context menu's command: Show All and "No" for all, then Cancel.
@@ -288,7 +321,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                               ChooseColour(hDialog, 0, 1);
                           },
                           [&](HWND hDialog) {
-                              for (const ColumnSetting& c : DialogOf(hDialog).m_vecColumns) {
+                              for (const ColumnSetting& c : DialogOf(hDialog).Columns()) {
                                   EXPECT_TRUE(c.bShow) << c.nColId;
                                   EXPECT_FALSE(c.bColor) << c.nColId;
                               }
@@ -296,14 +329,14 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
                               ClickAt(hDialog, kCancel);
                           }},
                          [&] { SendMessageW(bar->m_hWnd, WM_COMMAND, 101, 0); }));
-    EXPECT_EQ(Describe(bar->m_vecSettings), expected);
+    EXPECT_EQ(Describe(bar->Settings()), expected);
     EXPECT_EQ(StoredLayout(), expected); // saved again, unchanged
 
     TearDown(); // the plug-in freed and loaded again
     SetUp();
-    EXPECT_EQ(Describe(bar->m_vecSettings), expected);
-    EXPECT_TRUE(bar->m_vecSettings[5].bIgnored);
-    EXPECT_TRUE(bar->m_vecSettings[30].bIgnored);
+    EXPECT_EQ(Describe(bar->Settings()), expected);
+    EXPECT_TRUE(bar->Settings()[5].bIgnored);
+    EXPECT_TRUE(bar->Settings()[30].bIgnored);
 }
 
 // The host may close a bar while its dialog runs: from a message the dialog's loop delivers, or
@@ -322,11 +355,7 @@ TEST_F(ConfigDialog, ABarClosedWhileItsDialogRunsEndsTheDialogOnceUnsavedAndGoes
                  {"as the run ends", false, true}};
     for (const auto& road : roads) {
         SCOPED_TRACE(road.name);
-        TKestrovaWnd* docked = OpenBar(1200, 50);
-        SetWindowLongPtrW(docked->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
-        SetParent(docked->m_hWnd, terminal);
-        SetWindowPos(docked->m_hWnd, nullptr, 0, 0, 1200, 50,
-                     SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        TKestrovaWnd* docked = OpenDocked(terminal);
         UpdateWindow(terminal);
         const HWND hDocked = docked->m_hWnd;
         const bool fromLoop = !road.atBegin && !road.atEnd;
@@ -401,17 +430,13 @@ TEST_F(ConfigDialog, TheFreeLeavesNoWindowHookOrClassOfThePlugInByAnyRoad) {
             SetUp();
         }
         DestroyWindow(bar->m_hWnd); // the docked bar alone, whose lists stay while its handler runs
-        TKestrovaWnd* docked = OpenBar(1200, 50);
-        SetWindowLongPtrW(docked->m_hWnd, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
-        SetParent(docked->m_hWnd, terminal);
-        SetWindowPos(docked->m_hWnd, nullptr, 0, 0, 1200, 50,
-                     SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        TKestrovaWnd* docked = OpenDocked(terminal);
         PointAt(*docked, POINT{20, 25});
         SendMessageW(docked->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        Mouse(docked->m_pAccountList->m_hWnd, POINT{20, 5}, {WM_LBUTTONDOWN}); // its release never comes
+        Mouse(ShownList(), POINT{20, 5}, {WM_LBUTTONDOWN}); // its release never comes
         PointAt(*docked, POINT{20, 25});
         SendMessageW(docked->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        ASSERT_TRUE(IsWindowVisible(docked->m_pAccountList->m_hWnd));
+        ASSERT_TRUE(ShownList());
         std::vector<HWND> left = {terminal};
         std::vector<std::wstring> classes;
         long during = -1;
@@ -454,12 +479,13 @@ TEST_F(ConfigDialog, TheFreeLeavesNoWindowHookOrClassOfThePlugInByAnyRoad) {
 }
 
 TEST_F(ConfigDialog, TheUsersDoubleClickOnTheAccountCellClosesTheListItsFirstClickOpenedAndOpensTheDialog) {
-    POINT cell = {(bar->m_rcAccount.left + bar->m_rcAccount.right) / 2, 25};
+    POINT cell = {(bar->AccountCell().left + bar->AccountCell().right) / 2, 25};
     ClientToScreen(bar->m_hWnd, &cell);
     ClickAt(cell);
-    ASSERT_TRUE(IsWindowVisible(bar->m_pAccountList->m_hWnd));
+    const HWND list = ShownList();
+    ASSERT_TRUE(list);
     EXPECT_TRUE(RunModal({[&](HWND hDialog) {
-                             EXPECT_FALSE(IsWindowVisible(bar->m_pAccountList->m_hWnd));
+                             EXPECT_FALSE(IsWindowVisible(list));
                              PostMessageW(hDialog, WM_KEYDOWN, VK_ESCAPE, 0);
                          }},
                          [&] { ClickAt(cell); })); // the second press of the double click
@@ -470,7 +496,7 @@ TEST_F(ConfigDialog, TheUsersDoubleClickOnTheAccountCellClosesTheListItsFirstCli
 // picked; Escape with a list open closes the list and reaches neither the dialog nor the
 // window with the keyboard focus, and only the next Escape cancels (saving nothing).
 TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOnly) {
-    const std::string before = Describe(bar->m_vecSettings);
+    const std::string before = Describe(bar->Settings());
     const auto screen = &OnScreen;
     HWND focused = nullptr, list = nullptr;
     ASSERT_TRUE(
@@ -478,14 +504,14 @@ TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOn
                  TGridCtrl& grid = GridOf(hDialog);
                  ClickAt(screen(grid.m_hWnd, Cell(3, 1))); // "Excess Cash" (id 3)
                  DoubleClickAt(screen(grid.m_hWnd, Cell(3, 2)));
-                 const TCombox& editor = *grid.m_pEditor;
+                 const TCombox& editor = ComboIn(grid.m_hWnd);
                  ClickAt(screen(editor.m_hWnd, POINT{20, 10}));
-                 ASSERT_TRUE(editor.m_pList && IsWindowVisible(editor.m_pList->m_hWnd));
-                 const POINT yes = screen(editor.m_pList->m_hWnd, POINT{20, editor.m_pList->RowHeight() / 2});
+                 ASSERT_TRUE(editor.List() && IsWindowVisible(editor.List()->m_hWnd));
+                 const POINT yes = screen(editor.List()->m_hWnd, POINT{20, editor.List()->RowHeight() / 2});
                  ClickAt(yes);
                  ASSERT_EQ(WindowFromPoint(yes), grid.m_hWnd); // the row lay over the grid
                  ClickAt(screen(hDialog, kMoveUp));
-                 const ColumnSetting& moved = DialogOf(hDialog).m_vecColumns[1];
+                 const ColumnSetting& moved = DialogOf(hDialog).Columns()[1];
                  EXPECT_TRUE(moved.nColId == 3 && moved.bColor) << moved.nColId;
                  EXPECT_EQ(grid.SelectedRows(), std::vector<int>{2});
              },
@@ -493,7 +519,7 @@ TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOn
                  focused = RecordingWindow::Create(hDialog, WS_CHILD | WS_VISIBLE, RECT{310, 300, 370, 320});
                  SetFocus(focused);
                  ClickAt(screen(hDialog, kCombo));
-                 list = DialogOf(hDialog).m_pColorCombo->m_pList->m_hWnd;
+                 list = ComboIn(hDialog, kCombo).List()->m_hWnd;
                  ASSERT_TRUE(IsWindowVisible(list));
                  QueueKey(VK_ESCAPE); // for the dialog's own loop to take
              },
@@ -505,7 +531,7 @@ TEST_F(ConfigDialog, AChoiceOverTheGridSelectsNothingAndEscapeClosesAnOpenListOn
                  QueueKey(VK_ESCAPE);
              }}));
     EXPECT_EQ(modalCalls, "BE");
-    EXPECT_EQ(Describe(bar->m_vecSettings), before);
+    EXPECT_EQ(Describe(bar->Settings()), before);
     EXPECT_TRUE(config.LayoutLines().empty());
 }
 
@@ -539,25 +565,24 @@ TEST_F(ConfigDialog, AKeyboardOnlyRunMovesUnticksColoursAndSaves) {
     std::vector<HWND> order, visited;
     std::vector<ModalStep> steps = {
         [&](HWND hDialog) {
-            const TConfigCol& dialog = DialogOf(hDialog);
-            order = {GridOf(hDialog).m_hWnd,       dialog.m_pColorCombo->m_hWnd,
-                     dialog.m_pBtnShowAll->m_hWnd, dialog.m_pBtnHideAll->m_hWnd,
-                     dialog.m_pBtnMoveUp->m_hWnd,  dialog.m_pBtnMoveDown->m_hWnd,
-                     dialog.m_pBtnOK->m_hWnd,      dialog.m_pBtnCancel->m_hWnd};
+            order = {GridOf(hDialog).m_hWnd};
+            for (const POINT pt : {kCombo, kShowAll, kHideAll, kMoveUp, kMoveDown, kOK, kCancel}) {
+                order.push_back(At(hDialog, pt));
+            }
             EXPECT_EQ(GetFocus(), order[0]);
             QueueKey(VK_DOWN); // "Currency"
             QueueKeys({VK_CONTROL, VK_DOWN});
             QueueKey(VK_SPACE);
         },
         [&](HWND hDialog) {
-            const ColumnSetting& moved = DialogOf(hDialog).m_vecColumns[1];
+            const ColumnSetting& moved = DialogOf(hDialog).Columns()[1];
             EXPECT_TRUE(moved.nColId == 1 && !moved.bShow) << moved.nColId;
             EXPECT_GT(focusFrameDots(hDialog, 2), 20);
             // The pointer rests where the combo box's "No" will show: the list's appearing under
             // it lights nothing.
-            TCombox& combo = *DialogOf(hDialog).m_pColorCombo;
+            TCombox& combo = ComboIn(hDialog, kCombo);
             combo.EnsureList();
-            const int row = combo.m_pList->RowHeight();
+            const int row = combo.List()->RowHeight();
             const POINT no = OnScreen(combo.m_hWnd, POINT{20, 19 + row + row / 2});
             SetCursorPos(no.x, no.y);
             QueueKey(VK_TAB);
@@ -568,7 +593,7 @@ TEST_F(ConfigDialog, AKeyboardOnlyRunMovesUnticksColoursAndSaves) {
         },
         [&](HWND hDialog) {
             EXPECT_EQ(focusFrameDots(hDialog, 2), 0);
-            EXPECT_FALSE(IsWindowVisible(DialogOf(hDialog).m_pColorCombo->m_pList->m_hWnd));
+            EXPECT_FALSE(ShownList());
             QueueKeys({VK_SHIFT, VK_TAB});
             QueueKeys({VK_MENU, VK_DOWN}); // the list of the current row's Yes/No, "Yes" lit
             QueueKey(VK_DOWN);
@@ -586,9 +611,8 @@ TEST_F(ConfigDialog, AKeyboardOnlyRunMovesUnticksColoursAndSaves) {
             QueueKeys(i < 8 ? std::vector<WORD>{VK_TAB} : std::vector<WORD>{VK_SHIFT, VK_TAB});
         });
     }
-    steps.push_back([&](HWND hDialog) {
+    steps.push_back([&](HWND) {
         visited.push_back(GetFocus());
-        EXPECT_TRUE(DialogOf(hDialog).m_pBtnOK->m_bFocus);
         QueueKey(VK_RETURN);
     });
     ASSERT_TRUE(Run(steps));

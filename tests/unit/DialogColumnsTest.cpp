@@ -44,36 +44,28 @@ std::string Described(const DialogColumns& parts) {
 
 } // namespace
 
-TEST(DialogColumns, SplitSetsAccountAsideAndKeepsIgnoredWithTheirPlacesAfterIt) {
+TEST(DialogColumns, SplitSetsAccountAsideOrTakesTheDefaultAndKeepsIgnoredWithTheirPlacesAfterIt) {
     std::vector<ColumnSetting> columns = Columns({1, 2, 0, -7, 3, -5, -6, 4});
     columns[2].nWidth = 55; // "Account No." with a width of its own
-    // Places count the columns after "Account No.", wherever it stood.
-    EXPECT_EQ(Described(SplitForDialog(columns, Columns({0})[0])),
-              "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");
-}
-
-TEST(DialogColumns, SplitOfAListWithoutAccountKeepsTheDefault) {
     ColumnSetting fallback = Columns({0})[0];
     fallback.nWidth = 12;
+    // Places count the columns after "Account No.", wherever it stood.
+    EXPECT_EQ(Described(SplitForDialog(columns, fallback)),
+              "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");
     EXPECT_EQ(Described(SplitForDialog(Columns({1, -2, 3}), fallback)),
               "account 0 width 12; offered 1 3; ignored 2@1");
 }
 
-TEST(DialogColumns, MergeOfAnUntouchedSplitGivesTheListBack) {
+// An untouched split gives the list back; whatever the offered order, "Account No." comes first
+// and each ignored column back at its place, or last where the offered columns became fewer.
+TEST(DialogColumns, MergePutsAccountFirstAndIgnoredBackAtTheirPlaces) {
     for (const auto& list :
          {Columns({0, 1, 2, 3}), Columns({0, -1, -2, 3, -4}), Columns({0, -1, -2}), Columns({0})}) {
         EXPECT_EQ(Ids(MergeFromDialog(SplitForDialog(list, Columns({0})[0]))), Ids(list));
     }
-}
-
-TEST(DialogColumns, MergePutsAccountFirstAndIgnoredBackAtTheirPlacesWhateverTheOfferedOrder) {
     DialogColumns parts = SplitForDialog(Columns({1, -2, -3, 4, 5, 0, -6, 7}), Columns({0})[0]);
     std::reverse(parts.offered.begin(), parts.offered.end());
     EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 7 !2 !3 5 4 !6 1");
-}
-
-TEST(DialogColumns, MergeOfAnIgnoredPlaceBeyondTheOfferedPutsItLast) {
-    const DialogColumns parts = {
-        Columns({0})[0], Columns({1}), {{5, Columns({-9})[0]}, {8, Columns({-4})[0]}}};
+    parts = {Columns({0})[0], Columns({1}), {{5, Columns({-9})[0]}, {8, Columns({-4})[0]}}};
     EXPECT_EQ(Ids(MergeFromDialog(parts)), "0 1 !9 !4");
 }

@@ -55,10 +55,12 @@ protected:
         }
         grid->SetRowCount(40);
         MoveWindow(grid->m_hWnd, 0, 0, 400, 18 * 22, TRUE);
-        for (int row = 1; row < grid->m_nPageRows; ++row) {
-            grid->SetCellType(row, 0, kGridCellCheckbox);
-            grid->SetCellType(row, 2, kGridCellCombox);
-            wcscpy(grid->GetCell(row, 2)->m_szText, row % 2 ? L"Yes" : L"No");
+        for (GridItem item = {1, 2, {}, 0, 0, GIF_TEXT, 0, {}, 0, 0, 0}; item.row < grid->RowsOnView();
+             ++item.row) {
+            grid->SetCellType(item.row, 0, kGridCellCheckbox);
+            grid->SetCellType(item.row, 2, kGridCellCombox);
+            wcscpy(item.text, item.row % 2 ? L"Yes" : L"No");
+            grid->SetItem(&item);
         }
         grid->SetEditorItems({L"Yes", L"No"});
         grid->UpdateScrollBars();
@@ -79,6 +81,16 @@ protected:
         Send(WM_LBUTTONUP);
     }
     int VPos() const { return GetScrollPos(grid->m_hWnd, SB_VERT); }
+    TCombox& Editor() const {
+        return *dynamic_cast<TCombox*>(
+            TIxFrm::FromHandle(FindWindowExW(grid->m_hWnd, nullptr, L"TCombox", nullptr)));
+    }
+    // A cell's text as tools read it, by logical row.
+    std::wstring TextOf(int row, int col) const {
+        AccElement cell;
+        grid->AccDescribe(TGridCtrl::RowElement(row) | (col + 1), cell);
+        return cell.value.value_or(L"?");
+    }
     Canvas& Paint() {
         InvalidateRect(grid->m_hWnd, nullptr, FALSE);
         UpdateWindow(grid->m_hWnd);
@@ -127,17 +139,12 @@ private:
 
 } // namespace
 
-TEST_F(GridCtrl, ModelItemsFillMaskedFieldsBandsOpenAtTheTopAndLeftBordersHotOnePixelAround) {
-    // An item fills the fields its mask names (0x321: text, text colour, margin, format) and no
-    // other; a cell of a new kind keeps them.
-    GridItem item = {1, 1, L"Risk", 4, 3, 0x321, DT_RIGHT, {}, 1, 2, 3};
+TEST_F(GridCtrl, ItemsLandInTheirScreenRowBandsOpenAtTheTopAndLeftBordersHotOnePixelAround) {
+    // Screen row 1 holds logical row 1 at the top; a cell of a new kind keeps the text.
+    GridItem item = {1, 1, L"Risk", 4, 3, GIF_TEXT, 0, {}, 0, 0, 0};
     grid->SetItem(&item);
-    grid->SetCellType(1, 1, kGridCellHeader);
-    const TGridCellBase& cell = *grid->GetCell(1, 1);
-    EXPECT_STREQ(cell.m_szText, L"Risk");
-    EXPECT_EQ(std::vector<UINT>({cell.m_crBack, cell.m_crText, cell.m_crSelText, UINT(cell.m_nTextTop),
-                                 UINT(cell.m_nMargin), cell.m_nFormat}),
-              std::vector<UINT>({RGB(243, 243, 243), 2, RGB(255, 255, 255), 0, 3, DT_RIGHT}));
+    grid->SetCellType(1, 1, kGridCellCombox);
+    EXPECT_EQ(TextOf(1, 1), L"Risk");
     grid->SetColumnWidth(1, 600); // a horizontal bar to scroll
     grid->UpdateScrollBars();
     const struct {
@@ -185,6 +192,8 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     for (const auto& p : pixels) {
         EXPECT_EQ(Paint().Pixel(p.x, rowY(p.row)), p.colour) << p.x << " on screen row " << p.row;
     }
+    grid->SelectRow(4); // the selection leaves the row it was on
+    EXPECT_EQ(Paint().Pixel(100, rowY(2)), RGB(243, 243, 243));
 
     const struct {
         UINT uMsg;
@@ -253,7 +262,12 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     to(box);
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     to(beside);
-    EXPECT_TRUE(PumpUntil([&] { return !grid->m_bOwnPress; })) << "the press that left is still the grid's";
+    const auto tracked = [] {
+        TRACKMOUSEEVENT tme = {sizeof(tme), TME_QUERY, nullptr, 0};
+        return TrackMouseEvent(&tme) && (tme.dwFlags & TME_LEAVE);
+    };
+    EXPECT_TRUE(PumpUntil([&] { return !tracked(); })) << "the grid never heard the mouse leave";
+    PumpMessages();
     SendMouse(MOUSEEVENTF_LEFTUP);
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     to(box);
@@ -264,8 +278,8 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     SendMouse(MOUSEEVENTF_LEFTUP);
     PumpMessages();
     EXPECT_EQ(Told(), Notices{"click 0 4 2"}); // the double click's last release went to the editor
-    ASSERT_TRUE(grid->m_pEditor->m_pList);
-    grid->m_pEditor->m_pList->CloseUp();
+    ASSERT_TRUE(Editor().List());
+    Editor().List()->CloseUp();
 
     enum Action { kLeft, kRight, kDouble, kKey, kDoubleDrag };
     const struct Step {
@@ -338,9 +352,9 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
         EXPECT_EQ(Told(), step.told);
         EXPECT_EQ(grid->CurrentRow(), step.curRow);
         EXPECT_EQ(grid->SelectedRows(), step.sel);
-        EXPECT_EQ(grid->m_nMouseMode, kGridIdle);
     }
-    EXPECT_EQ(grid->m_colWidths, (std::map<int, int>{{0, 90}, {1, 190}, {2, 1}}));
+    EXPECT_EQ(std::vector<int>({grid->ColumnWidth(0), grid->ColumnWidth(1), grid->ColumnWidth(2)}),
+              std::vector<int>({90, 190, 1}));
 
     // A release whose press was not the grid's (it chose a row of a list over the grid, which
     // hid on that press) is no click: on a row, on a box, on the header.
@@ -355,7 +369,6 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
     Mouse(WM_MOUSEMOVE, POINT{90, 10});
     Mouse(WM_LBUTTONDOWN, POINT{90, 10});
     Mouse(WM_MOUSEMOVE, POINT{90, -50});
-    EXPECT_EQ(grid->m_nMouseMode, kGridResizing);
     Mouse(WM_MOUSEMOVE, POINT{150, 200});
     EXPECT_EQ(Paint().Count(RECT{150, 0, 151, 18 * 22}, RGB(0, 0, 0)), 18 * 22);
     Mouse(WM_LBUTTONDOWN, POINT{250, 300});
@@ -364,7 +377,7 @@ TEST_F(GridCtrl, InputClicksDragsAndKeysSelectResizeAndTellTheParent) {
 }
 
 TEST_F(GridCtrl, EditorOpensOnADoubleClickFollowsItsCellAndCommitsAPick) {
-    const HWND editor = grid->m_pEditor->m_hWnd;
+    const HWND editor = Editor().m_hWnd;
     const auto editorAt = [&](RECT expected) {
         RECT rc = {};
         GetWindowRect(editor, &rc);
@@ -374,7 +387,7 @@ TEST_F(GridCtrl, EditorOpensOnADoubleClickFollowsItsCellAndCommitsAPick) {
     DoubleClick(POINT{237, 4 * 22 + 11});
     EXPECT_EQ(Told(), (Notices{"click 0 4 2", "click 0 4 2"}));
     EXPECT_TRUE(editorAt(RECT{202, 90, 276, 110}));
-    EXPECT_STREQ(grid->m_pEditor->GetText(), L"No");
+    EXPECT_STREQ(Editor().GetText(), L"No");
 
     // Over the cell while it is wholly on view, else collapsed, at either edge.
     const struct {
@@ -392,11 +405,11 @@ TEST_F(GridCtrl, EditorOpensOnADoubleClickFollowsItsCellAndCommitsAPick) {
     }
     // A pick commits: the logical row is told, the text lands in its screen row, and the grid has
     // repainted before the notice returns.
-    grid->m_pEditor->SetCurSel(0);
+    Editor().SetCurSel(0);
     Send(TCM_SELCHANGED);
     EXPECT_FALSE(IsWindowVisible(editor));
     EXPECT_FALSE(GetUpdateRect(grid->m_hWnd, nullptr, FALSE));
-    EXPECT_STREQ(grid->GetCell(3, 2)->m_szText, L"Yes");
+    EXPECT_EQ(TextOf(4, 2), L"Yes");
     EXPECT_EQ(Told().back(), "edit 4 2 Yes");
 
     // A cell whose bottom lies on the client's bottom edge is not wholly on view.
@@ -417,7 +430,7 @@ TEST_F(GridCtrl, ResourcesManyPaintsAndGridsLeaveNoHandleBehind) {
             if (i % 2) { // a header column border held: with the guide line
                 Mouse(WM_MOUSEMOVE, POINT{40, 11});
                 Mouse(WM_LBUTTONDOWN, POINT{40, 11});
-                ASSERT_EQ(grid->m_nMouseMode, kGridResizing);
+                ASSERT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
             }
             for (int paint = 0; paint < 10; ++paint) {
                 Paint();
