@@ -44,7 +44,6 @@ public:
     const std::vector<ColumnSetting>& Columns() const { return m_vecColumns; }
 
     std::unique_ptr<TCombox> m_pColorCombo;
-    std::unique_ptr<TStaticButton> m_pBtnHideAll;
 
 private:
     void LayoutControls();
@@ -79,6 +78,7 @@ private:
 
     std::unique_ptr<TGridList> m_pGridList;
     std::unique_ptr<TStaticButton> m_pBtnShowAll;
+    std::unique_ptr<TStaticButton> m_pBtnHideAll;
     std::unique_ptr<TStaticButton> m_pBtnMoveUp;
     std::unique_ptr<TStaticButton> m_pBtnMoveDown;
     std::unique_ptr<TStaticButton> m_pBtnOK;

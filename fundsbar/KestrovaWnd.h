@@ -53,11 +53,6 @@ public:
     const TComboxList* AccountList() const { return m_pAccountList.get(); }
     const TComboxList* CurrencyList() const { return m_pCurrencyList.get(); }
 
-    // Public until every reader goes through the views above.
-    RECT m_rcAccount = {};
-    std::vector<ColumnSetting> m_vecSettings;
-    std::unique_ptr<TComboxList> m_pAccountList;
-
 protected:
     // A bar goes with its window (Close, or the host destroying it).
     ~TKestrovaWnd() override = default;
@@ -121,12 +116,15 @@ private:
     TAccessibleTexts m_drawnValues;
     TModalWnd* m_pRunningDialog = nullptr;
     bool m_bTracking = false;
+    RECT m_rcAccount = {};
     bool m_bAccountHot = false;
     RECT m_rcCurrency = {};
     bool m_bCurrencyHot = false;
+    std::vector<ColumnSetting> m_vecSettings;
     std::vector<int> m_vecIgnored;
     char m_szName[40] = {};
     TFundsSelection m_selection;
+    std::unique_ptr<TComboxList> m_pAccountList;
     std::unique_ptr<TComboxList> m_pCurrencyList;
     int m_nArrowWidth = 9;
 };
