@@ -10,6 +10,7 @@ namespace {
 constexpr int kBoxSize = 15;
 constexpr int kBoxLeft = 5;        // box offset from the cell's left edge
 constexpr int kBoxClearWidth = 22; // left part of the cell kept free of the selection colour
+constexpr int kBoxBleed = 2;       // how far the box's 2-pixel pen and the tick reach past the box
 constexpr COLORREF kBoxPen = kBorderColour;
 constexpr COLORREF kArrowPen = RGB(70, 70, 70);
 constexpr int kArrowRoom = 10; // header text stops this far left of a sort arrow
@@ -23,45 +24,25 @@ bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
            wcsncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
 }
 
-bool HoldsFont(HDC hDC, const LOGFONTW& lf) {
-    LOGFONTW current = {};
-    return GetObjectW(GetCurrentObject(hDC, OBJ_FONT), sizeof(current), &current) == sizeof(current) &&
-           SameFont(current, lf);
-}
-
-// The font of one drawing: made from the cell's LOGFONT and selected until the drawing ends,
-// unless the context already holds one made from the same LOGFONT.
-class DrawingFont {
-public:
-    DrawingFont(HDC hDC, const LOGFONTW& lf) : m_hDC(hDC) {
-        if (!HoldsFont(hDC, lf)) {
-            m_font.reset(CreateFontIndirectW(&lf));
-            m_previous = SelectObject(hDC, m_font.get());
-        }
-    }
-    ~DrawingFont() {
-        if (m_font) {
-            SelectObject(m_hDC, m_previous);
-        }
-    }
-    DrawingFont(const DrawingFont&) = delete;
-    DrawingFont& operator=(const DrawingFont&) = delete;
-
-private:
-    HDC m_hDC;
-    FontHandle m_font;
-    HGDIOBJ m_previous = nullptr;
-};
-
 bool HasWidth(const RECT& rc) {
     return rc.right > rc.left;
 }
 
-// The cell frame reaches one pixel past the rectangle, so neighbours share their lines.
-void FrameCell(HDC hDC, const RECT& rc, COLORREF colour) {
-    const RECT frame = {rc.left, rc.top, rc.right + 1, rc.bottom + 1};
-    BrushHandle brush = MakeSolidBrush(colour);
-    FrameRect(hDC, &frame, brush.get());
+bool Contains(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The cell's background inside its frame, unless the buffer holds that colour there already.
+// The frame reaches one pixel past the rectangle, so neighbours share their lines.
+void FillFramed(const RECT& rc, COLORREF crBorder, COLORREF crInside, const TCellPaint& paint) {
+    if (crInside != paint.Background()) {
+        paint.Fill(RECT{rc.left + 1, rc.top + 1, rc.right, rc.bottom}, crInside);
+    }
+    paint.Fill(RECT{rc.left, rc.top, rc.right + 1, rc.top + 1}, crBorder);
+    paint.Fill(RECT{rc.left, rc.bottom, rc.right + 1, rc.bottom + 1}, crBorder);
+    paint.Fill(RECT{rc.left, rc.top + 1, rc.left + 1, rc.bottom}, crBorder);
+    paint.Fill(RECT{rc.right, rc.top + 1, rc.right + 1, rc.bottom}, crBorder);
 }
 
 void DrawCellText(HDC hDC, const wchar_t* text, RECT rc, UINT format) {
@@ -70,8 +51,25 @@ void DrawCellText(HDC hDC, const wchar_t* text, RECT rc, UINT format) {
 
 } // namespace
 
-void TCellFonts::Select(HDC hDC, const LOGFONTW& lf) {
-    if (HoldsFont(hDC, lf)) {
+TCellPaint::TCellPaint(HDC hDC, const RECT& rcBuffer, COLORREF crBuffer)
+    : m_hDC(hDC), m_rcBuffer(rcBuffer), m_crBuffer(crBuffer),
+      m_hOriginalFont(GetCurrentObject(hDC, OBJ_FONT)),
+      m_hOriginalBrush(SelectObject(hDC, GetStockObject(DC_BRUSH))) {}
+
+TCellPaint::~TCellPaint() {
+    SelectObject(m_hDC, m_hOriginalBrush);
+    if (m_nSelected >= 0) {
+        SelectObject(m_hDC, m_hOriginalFont);
+    }
+}
+
+void TCellPaint::Fill(const RECT& rc, COLORREF colour) const {
+    SetDCBrushColor(m_hDC, colour);
+    PatBlt(m_hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, PATCOPY);
+}
+
+void TCellPaint::SelectFont(const LOGFONTW& lf) {
+    if (m_nSelected >= 0 && SameFont(m_fonts[m_nSelected].first, lf)) {
         return;
     }
     auto it = std::find_if(m_fonts.begin(), m_fonts.end(),
@@ -80,8 +78,27 @@ void TCellFonts::Select(HDC hDC, const LOGFONTW& lf) {
         m_fonts.emplace_back(lf, FontHandle(CreateFontIndirectW(&lf)));
         it = m_fonts.end() - 1;
     }
-    // Left selected: the paint's context goes before these fonts do.
-    SelectObject(hDC, it->second.get());
+    SelectObject(m_hDC, it->second.get());
+    m_nSelected = static_cast<int>(it - m_fonts.begin());
+}
+
+const TCellPaint::Box* TCellPaint::FindBox(COLORREF crBack, bool bChecked) const {
+    const auto it = std::find_if(m_boxes.begin(), m_boxes.end(), [&](const Box& box) {
+        return box.crBack == crBack && box.bChecked == bChecked;
+    });
+    return it == m_boxes.end() ? nullptr : &*it;
+}
+
+bool TCellPaint::CopyBox(COLORREF crBack, bool bChecked, const RECT& area) const {
+    const Box* box = FindBox(crBack, bChecked);
+    return box && BitBlt(m_hDC, area.left, area.top, area.right - area.left, area.bottom - area.top, m_hDC,
+                         box->at.x, box->at.y, SRCCOPY);
+}
+
+void TCellPaint::KeepBox(COLORREF crBack, bool bChecked, const RECT& area) {
+    if (!FindBox(crBack, bChecked) && Contains(m_rcBuffer, area)) {
+        m_boxes.push_back(Box{crBack, bChecked, POINT{area.left, area.top}});
+    }
 }
 
 TGridCellBase::TGridCellBase() = default;
@@ -136,16 +153,16 @@ void TGridCellBase::SetSelected(bool bSelected) {
 }
 
 void TGridCellBase::Draw(HDC hDC, const RECT& rc) {
+    TCellPaint paint(hDC, RECT{}, CLR_INVALID);
+    Paint(hDC, rc, paint);
+}
+
+void TGridCellBase::Paint(HDC hDC, const RECT& rc, TCellPaint& paint) {
     if (!HasWidth(rc)) {
         return;
     }
-    DrawingFont font(hDC, m_lfFont);
-    FillSolid(hDC, rc, m_crBack);
-    if (IsSelected()) {
-        // The top line stays in the cell colour: it is the frame shared with the row above.
-        FillSolid(hDC, RECT{rc.left, rc.top + 1, rc.right, rc.bottom}, m_crSelBack);
-    }
-    FrameCell(hDC, rc, m_crBorder);
+    paint.SelectFont(m_lfFont);
+    FillFramed(rc, m_crBorder, IsSelected() ? m_crSelBack : m_crBack, paint);
     SetTextColor(hDC, IsSelected() ? m_crSelText : m_crText);
     SetBkMode(hDC, TRANSPARENT);
     DrawCellText(hDC, m_szText, TextRect(rc, 0), m_nFormat);
@@ -179,24 +196,35 @@ RECT TGridCellCheckbox::BoxRect(const RECT& rc) {
     return RECT{rc.left + kBoxLeft, top, rc.left + kBoxLeft + kBoxSize, top + kBoxSize};
 }
 
-void TGridCellCheckbox::Draw(HDC hDC, const RECT& rc) {
+void TGridCellCheckbox::Paint(HDC hDC, const RECT& rc, TCellPaint& paint) {
     if (!HasWidth(rc)) {
         return;
     }
-    TGridCellBase::Draw(hDC, rc);
+    TGridCellBase::Paint(hDC, rc, paint);
     // The box sits on the plain background even in a selected row.
-    FillSolid(hDC, RECT{rc.left, rc.top, rc.left + kBoxClearWidth, rc.bottom}, m_crBack);
-    FrameCell(hDC, rc, m_crBorder);
-
+    const RECT plain = {rc.left + 1, rc.top + 1, std::min(rc.left + kBoxClearWidth, rc.right), rc.bottom};
+    if (IsSelected() || m_szText[0]) {
+        paint.Fill(plain, m_crBack);
+    }
+    const RECT box = BoxRect(rc);
+    RECT area = box; // what the box's pen and the tick reach
+    InflateRect(&area, kBoxBleed, kBoxBleed);
+    // Boxes of one look are alike, pixel for pixel, where all they reach is plain background.
+    const bool bAlike = Contains(plain, area);
+    if (bAlike && paint.CopyBox(m_crBack, m_bChecked, area)) {
+        return;
+    }
     PenHandle pen = MakeSolidPen(kBoxPen, 2);
     SelectScope penScope(hDC, pen.get());
     SelectScope brushScope(hDC, GetStockObject(HOLLOW_BRUSH));
-    const RECT box = BoxRect(rc);
     Rectangle(hDC, box.left, box.top, box.right, box.bottom);
     if (m_bChecked) {
         const int x = rc.left, y = box.top;
         DrawLine(hDC, x + 8, y + 7, x + 10, y + 11);
         DrawLine(hDC, x + 10, y + 11, x + 17, y + 4);
+    }
+    if (bAlike) {
+        paint.KeepBox(m_crBack, m_bChecked, area);
     }
 }
 
@@ -222,15 +250,14 @@ void TGridCellCombox::BeginEdit(const RECT& rc) {
     InvalidateRect(hEditor, nullptr, FALSE);
 }
 
-void TGridHeader::Draw(HDC hDC, const RECT& rc) {
+void TGridHeader::Paint(HDC hDC, const RECT& rc, TCellPaint& paint) {
     if (!HasWidth(rc)) {
         return;
     }
     PenHandle pen = MakeSolidPen(kArrowPen);
     SelectScope penScope(hDC, pen.get());
-    DrawingFont font(hDC, m_lfFont);
-    FillSolid(hDC, rc, IsSelected() ? m_crSelBack : m_crBack);
-    FrameCell(hDC, rc, m_crBorder);
+    paint.SelectFont(m_lfFont);
+    FillFramed(rc, m_crBorder, IsSelected() ? m_crSelBack : m_crBack, paint);
 
     const int yB = rc.bottom - (rc.bottom - rc.top - 5) / 2;
     const int yT = yB - 5;

@@ -39,16 +39,46 @@ struct GridItem {
 // State bit of a cell painted as part of a selected row.
 constexpr UINT GCS_SELECTED = 0x2;
 
-// The fonts of one paint of the grid: selects into the paint's context a font made from a
-// cell's LOGFONT, made once per distinct LOGFONT. Selecting a font costs more than all else a
-// cell draws, so a cell that finds a font made from its own LOGFONT selected draws with it
-// instead of making one. The object must outlive the paint's context.
-class TCellFonts {
+// What one paint of the grid shares among its cells, for the paint's context only.
+// Fills: the context's own brush stays selected, so a fill makes and selects nothing.
+// Fonts: one made per distinct LOGFONT and selected when a cell's differs from the one
+// selected; the context gets its own font back when the paint ends, before the fonts go.
+// Check boxes: the 2-pixel pen costs more than all else a cell draws, so the first box of a
+// look drawn whole into the buffer is copied wherever the paint needs that look again.
+class TCellPaint {
 public:
-    void Select(HDC hDC, const LOGFONTW& lf);
+    // rcBuffer: the part of the context that holds pixels, an empty one keeping no boxes;
+    // crBuffer: the colour it holds wherever no cell drew yet, or CLR_INVALID.
+    TCellPaint(HDC hDC, const RECT& rcBuffer, COLORREF crBuffer);
+    ~TCellPaint();
+    TCellPaint(const TCellPaint&) = delete;
+    TCellPaint& operator=(const TCellPaint&) = delete;
+
+    COLORREF Background() const { return m_crBuffer; }
+    // A solid fill through the context's own brush, selected for the whole paint.
+    void Fill(const RECT& rc, COLORREF colour) const;
+    void SelectFont(const LOGFONTW& lf);
+    // Copies area from where this paint kept a box of the same look; false when it kept none.
+    bool CopyBox(COLORREF crBack, bool bChecked, const RECT& area) const;
+    // Keeps area, a box just drawn, as the one to copy for its look when it lies in the buffer.
+    void KeepBox(COLORREF crBack, bool bChecked, const RECT& area);
 
 private:
+    struct Box {
+        COLORREF crBack;
+        bool bChecked;
+        POINT at;
+    };
+    const Box* FindBox(COLORREF crBack, bool bChecked) const;
+
+    HDC m_hDC;
+    RECT m_rcBuffer;
+    COLORREF m_crBuffer;
+    HGDIOBJ m_hOriginalFont = nullptr;
+    HGDIOBJ m_hOriginalBrush = nullptr;
+    int m_nSelected = -1; // index in m_fonts of the font selected by this paint
     std::vector<std::pair<LOGFONTW, FontHandle>> m_fonts;
+    std::vector<Box> m_boxes;
 };
 
 class TGridCellBase {
@@ -57,7 +87,9 @@ public:
     virtual ~TGridCellBase() = default;
 
     // Paints the cell into rc (the grid's client coordinates); nothing when rc has no width.
-    virtual void Draw(HDC hDC, const RECT& rc);
+    void Draw(HDC hDC, const RECT& rc);
+    // The same, as one of the cells of a paint.
+    virtual void Paint(HDC hDC, const RECT& rc, TCellPaint& paint);
     // A left click at pt inside rc; true when the cell's value changed.
     virtual bool OnClick(POINT pt, const RECT& rc);
     // Shows the cell's in-place editor over rc; nothing for most cells.
@@ -93,7 +125,7 @@ protected:
 
 class TGridCellCheckbox : public TGridCellBase {
 public:
-    void Draw(HDC hDC, const RECT& rc) override;
+    void Paint(HDC hDC, const RECT& rc, TCellPaint& paint) override;
     // Toggles when pt lies on the box (its right and bottom edges excluded).
     bool OnClick(POINT pt, const RECT& rc) override;
     // The 15 x 15 box of a cell at rc: 5 pixels from its left edge, centred vertically.
@@ -113,7 +145,7 @@ public:
 
 class TGridHeader : public TGridCellBase {
 public:
-    void Draw(HDC hDC, const RECT& rc) override;
+    void Paint(HDC hDC, const RECT& rc, TCellPaint& paint) override;
 
 private:
     int m_nSortArrow = 1; // 1 down, 0 up, -1 none

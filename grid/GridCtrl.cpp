@@ -409,10 +409,12 @@ void TGridCtrl::DrawBackground(HDC hDC, const RECT& rc) {
 }
 
 void TGridCtrl::OnPaint() {
-    TCellFonts fonts; // outlives the paint's context, which may still hold one of them
-    PaintBuffered([this, &fonts](HDC hDC, const RECT& rc) {
+    PaintBuffered([this](HDC hDC, const RECT& rc) {
         DrawBackground(hDC, rc);
-        PaintRows(hDC, rc, fonts);
+        {
+            TCellPaint paint(hDC, rc, m_crBkgnd);
+            PaintRows(hDC, rc, paint);
+        }
         if (m_bFocus) {
             DrawFocus(hDC, rc);
         }
@@ -440,7 +442,7 @@ void TGridCtrl::DrawFocus(HDC hDC, const RECT& rcClient) {
     DrawFocusRect(hDC, &rc);
 }
 
-void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
+void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellPaint& paint) {
     // Rows start one pixel right of and below the origin that hit testing uses.
     InflateRect(&rc, -1, -1);
     const int rows = RowsOnView();
@@ -453,12 +455,12 @@ void TGridCtrl::PaintRows(HDC hDC, RECT rc, TCellFonts& fonts) {
     GetClientRect(m_hWnd, &client);
     const int first = VScrollPos();
     for (int row = 0, y = rc.top; row < rows; ++row, y += kRowHeight) {
-        PaintRow(hDC, RECT{rc.left, y, rc.right, y + kRowHeight}, row, first, client.right, fonts);
+        PaintRow(hDC, RECT{rc.left, y, rc.right, y + kRowHeight}, row, first, client.right, paint);
     }
 }
 
 void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, int nClientRight,
-                         TCellFonts& fonts) {
+                         TCellPaint& paint) {
     const int logicalRow = nFirst + screenRow;
     const bool selected =
         screenRow != 0 && std::find(m_selRows.begin(), m_selRows.end(), logicalRow) != m_selRows.end();
@@ -473,8 +475,7 @@ void TGridCtrl::PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, 
         const bool rightOfView = x > nClientRight && x + width > nClientRight;
         if (!leftOfView && !rightOfView) {
             cell->SetSelected(selected);
-            fonts.Select(hDC, cell->Font());
-            cell->Draw(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom});
+            cell->Paint(hDC, RECT{x, rcRow.top, x + width, rcRow.bottom}, paint);
         }
         x += width;
     }

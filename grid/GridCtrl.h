@@ -56,7 +56,8 @@ public:
     // moves it.
     bool Create(HWND hParent);
     LRESULT WndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    // Fills rc with the background colour.
+    // Fills rc with the background colour. The cells skip their inside where it has the same
+    // colour, so an override leaves the background colour wherever a cell goes.
     virtual void DrawBackground(HDC hDC, const RECT& rc);
 
     // For the owner. The column count is set before the first fill; cells made for new screen
@@ -121,10 +122,10 @@ private:
     void OnSize();
     void EnsureCells();
     void OnPaint();
-    void PaintRows(HDC hDC, RECT rc, TCellFonts& fonts);
+    void PaintRows(HDC hDC, RECT rc, TCellPaint& paint);
     // nFirst: the logical row on screen row 0's place (the vertical position); nClientRight:
     // cells wholly right of it are skipped.
-    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, int nClientRight, TCellFonts& fonts);
+    void PaintRow(HDC hDC, const RECT& rcRow, int screenRow, int nFirst, int nClientRight, TCellPaint& paint);
     // Range 0..nMax, the page and the position of one scroll bar; the system clamps the position.
     void SetScrollBar(int bar, int nMax, int nPage, int nPos);
     void OnVScroll(WPARAM wParam);

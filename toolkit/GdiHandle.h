@@ -55,9 +55,11 @@ inline PenHandle MakeSolidPen(COLORREF colour, int width = 1) {
     return PenHandle(CreatePen(PS_SOLID, width, colour));
 }
 
+// Through the context's own brush colour, put back after: no brush made for one fill.
 inline void FillSolid(HDC dc, const RECT& rc, COLORREF colour) {
-    BrushHandle brush = MakeSolidBrush(colour);
-    FillRect(dc, &rc, brush.get());
+    const COLORREF previous = SetDCBrushColor(dc, colour);
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(dc, previous);
 }
 
 inline void DrawLine(HDC dc, int x0, int y0, int x1, int y1) {
