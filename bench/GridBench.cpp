@@ -5,16 +5,13 @@
 #include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/SharedDrawing.h"
+#include "Timing.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
 constexpr int kWidth = 290, kHeight = 450; // the column dialog's grid
-constexpr COLORREF kRowBack = RGB(243, 243, 243);
 
 // A top-level window of the grid's size holding a grid, refilling the rows on view whenever the
 // grid announces a move. Without rows, the grid's paint is the floor: a fill and the copy of the
@@ -25,6 +22,7 @@ public:
         Create(L"KestrovaBenchGridOwner", nullptr, WS_POPUP | WS_VISIBLE, 0);
         MoveWindow(m_hWnd, 0, 0, kWidth, kHeight, TRUE);
         m_grid.Create(m_hWnd);
+        m_grid.SetBackgroundColour(kCellColour);
         m_grid.SetColumnCount(3);
         for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
             m_grid.SetColumnWidth(col, width);
@@ -55,7 +53,7 @@ public:
             const std::wstring texts[] = {L"", L"Column " + std::to_wstring(r), r % 2 ? L"Yes" : L"No"};
             const wchar_t* headers[] = {L"Show", L"Title", L"Show Color"};
             for (item.row = k, item.col = 0; item.col < 3; ++item.col) {
-                item.crBack = k == 0 ? RGB(240, 240, 240) : kRowBack;
+                item.crBack = k == 0 ? kFaceColour : kCellColour;
                 lstrcpynW(item.text, k == 0 ? headers[item.col] : texts[item.col].c_str(), kTextChars + 1);
                 if (k > 0 && item.col != 1) {
                     m_grid.SetCellType(k, item.col, item.col == 0 ? kGridCellCheckbox : kGridCellCombox);
@@ -102,7 +100,7 @@ public:
             return kNotHandled;
         }
         PaintBuffered([this](HDC hDC, const RECT& rc) {
-            FillSolid(hDC, rc, kRowBack);
+            FillSolid(hDC, rc, kCellColour);
             SetBkMode(hDC, TRANSPARENT);
             SelectScope font(hDC, g_hTextFont.get());
             for (int k = 0; k < m_nPageRows; ++k) {
@@ -129,45 +127,34 @@ private:
     int m_nPageRows;
 };
 
-// Others share the machine: each figure is the best of 20 rounds, and the two figures of a ratio
-// are taken in alternating rounds so that both see the same load.
-void Best(double best[2], int count, const std::function<void(int)>& work) {
-    best[0] = best[1] = 1e300;
-    for (int round = 0; round < 40; ++round) {
-        const auto begin = std::chrono::steady_clock::now();
-        for (int i = 0; i < count; ++i) {
-            work(round % 2);
-        }
-        const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - begin;
-        best[round % 2] = std::min(best[round % 2], spent.count() / count);
-    }
-}
-
 } // namespace
 
 int main() {
     OnPluginLoad(1033);
-    double us[2];
     {
-        Owner owners[] = {Owner(40), Owner(0)};
-        Best(us, 100, [&](int which) { owners[which].Repaint(); });
-        std::printf("grid paint %dx%d, %d rows of 3 cells: %.1f us; floor (fill and copy only): %.1f us; "
-                    "ratio %.2f (target at most 3)\n",
-                    kWidth, kHeight, owners[0].m_grid.RowsOnView(), us[0], us[1], us[0] / us[1]);
-        TextFloor textFloor(owners[0].m_grid.RowsOnView());
-        Best(us, 100, [&](int which) { which == 0 ? owners[0].Repaint() : textFloor.Repaint(); });
-        std::printf(
-            "grid paint %dx%d, %d rows of 3 cells: %.1f us; floor with the same texts (fill, ExtTextOutW "
-            "and copy): %.1f us; ratio %.2f (target at most 1.3)\n",
-            kWidth, kHeight, owners[0].m_grid.RowsOnView(), us[0], us[1], us[0] / us[1]);
+        Owner owner(40), empty(0);
+        TextFloor textFloor(owner.m_grid.RowsOnView());
+        const auto print = [&](const char* floor, const bench::Medians& m) {
+            std::printf(
+                "grid paint %dx%d, %d rows of 3 cells: %.1f us; floor %s: %.1f us; ratio %.2f (target at "
+                "most %s)\n",
+                kWidth, kHeight, owner.m_grid.RowsOnView(), m.first, floor, m.second, m.ratio,
+                floor[0] == '(' ? "3" : "1.3");
+        };
+        print("(fill and copy only)", bench::InTurn(
+                                          21, 50, [&] { owner.Repaint(); }, [&] { empty.Repaint(); }));
+        print("with the same texts (fill, ExtTextOutW and copy)",
+              bench::InTurn(
+                  21, 50, [&] { owner.Repaint(); }, [&] { textFloor.Repaint(); }));
     }
     {
-        Owner owners[] = {Owner(100), Owner(100000, 50000)};
-        Best(us, 60, [&](int which) { owners[which].Step(); });
+        Owner few(100), many(100000, 50000);
+        const bench::Medians m = bench::InTurn(
+            21, 30, [&] { few.Step(); }, [&] { many.Step(); });
         std::printf(
             "grid scroll step (refill and paint), 100 rows: %.1f us; 100000 rows: %.1f us; ratio %.2f "
             "(target at most 1.2)\n",
-            us[0], us[1], us[1] / us[0]);
+            m.first, m.second, 1 / m.ratio);
     }
     OnPluginFree();
     testing_support::PumpMessages();
