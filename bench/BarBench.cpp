@@ -9,81 +9,18 @@
 #include "support/TestSupport.h"
 #include "toolkit/MemDC.h"
 #include "writer/SampleLayouts.h"
+#include "BenchSupport.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <map>
 
 namespace {
 
-double Now() {
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+constexpr COLORREF kBarBackground = RGB(40, 40, 40);
 
-// Microseconds per call of f(i), over calls i = 0 to n - 1.
-template <typename F> double PerCall(int n, F f) {
-    const double start = Now();
-    for (int i = 0; i < n; ++i) {
-        f(i);
-    }
-    return (Now() - start) / n;
-}
-
-// Prints the medians of two figures measured in turn round after round, so that a machine
-// busy with other work slows both alike, and of their ratio.
-template <typename Measure> void PrintMedians(const char* format, int rounds, Measure measure) {
-    std::vector<double> figures[3];
-    for (int round = 0; round < rounds; ++round) {
-        figures[0].push_back(measure(true));
-        figures[1].push_back(measure(false));
-        figures[2].push_back(figures[0].back() / figures[1].back());
-    }
-    for (std::vector<double>& figure : figures) {
-        std::sort(figure.begin(), figure.end());
-    }
-    std::printf(format, figures[0][rounds / 2], figures[1][rounds / 2], figures[2][rounds / 2]);
-}
-
-// A string of a floor's paint: drawn where a cell would hold it, in the cell's font and colour.
-struct FloorText {
-    HFONT hFont;
-    COLORREF colour;
-    POINT at;
-    std::wstring text;
-};
-
-// The least any double-buffered paint of the same size does: fill and copy, and with texts,
-// the same strings drawn by bare ExtTextOutW (each font selected once, as the bar does).
-struct FloorWnd : TIxFrm {
-    explicit FloorWnd(std::vector<FloorText> texts = {}) : m_texts(std::move(texts)) {
-        Create(L"KestrovaBenchFloor", nullptr, WS_POPUP, 0);
-    }
-    ~FloorWnd() override { DestroyWindow(m_hWnd); }
-    LRESULT WndProc(UINT uMsg, WPARAM, LPARAM) override {
-        if (uMsg != WM_PAINT) {
-            return kNotHandled;
-        }
-        PaintBuffered([this](HDC hDC, const RECT& rc) {
-            FillSolid(hDC, rc, RGB(40, 40, 40));
-            SetBkMode(hDC, TRANSPARENT);
-            HFONT hSelected = nullptr;
-            const HGDIOBJ hPrevious = GetCurrentObject(hDC, OBJ_FONT);
-            for (const FloorText& text : m_texts) {
-                if (text.hFont != hSelected) {
-                    SelectObject(hDC, hSelected = text.hFont);
-                }
-                SetTextColor(hDC, text.colour);
-                ExtTextOutW(hDC, text.at.x, text.at.y, 0, nullptr, text.text.c_str(),
-                            static_cast<UINT>(text.text.size()), nullptr);
-            }
-            SelectObject(hDC, hPrevious);
-        });
-        return 0;
-    }
-    std::vector<FloorText> m_texts;
-};
+using bench::FloorText;
+using bench::Now;
+using bench::PerCall;
 
 // The titles and values a bar shows, laid out left to right as its cells are.
 std::vector<FloorText> BarTexts(const TKestrovaWnd& bar) {
@@ -96,8 +33,6 @@ std::vector<FloorText> BarTexts(const TKestrovaWnd& bar) {
         texts.push_back({g_hValueFont.get(), RGB(235, 229, 190), {x, 26}, szValue});
         x += 66;
     }
-    std::stable_sort(texts.begin(), texts.end(),
-                     [](const FloorText& a, const FloorText& b) { return a.hFont < b.hFont; });
     return texts;
 }
 
@@ -227,14 +162,7 @@ void* AnyRecord(Loaded& plugin, int i) {
 void ClosedBarsLeave() {
     EightBarsAndIdle plugin;
     const auto measure = [&] {
-        std::vector<double> costs, ratios;
-        for (int round = 0; round < 7; ++round) {
-            costs.push_back(NoticeCost(plugin, true, &AnyRecord));
-            ratios.push_back(costs.back() / NoticeCost(plugin, false, &AnyRecord));
-        }
-        std::sort(costs.begin(), costs.end());
-        std::sort(ratios.begin(), ratios.end());
-        return std::make_pair(costs[3], ratios[3]);
+        return bench::Measured(7, [&](bool bars) { return NoticeCost(plugin, bars, &AnyRecord); });
     };
     const auto before = measure();
     const double start = Now();
@@ -250,8 +178,8 @@ void ClosedBarsLeave() {
     std::printf("funds notice to 8 open bars: %.2f us; after 10000 more bars opened and closed (in %.0f s): "
                 "%.2f us; ratio %.2f (target at most 1.1); against posting to 8 idle windows at the time: "
                 "%.2f before, %.2f after, ratio %.2f\n",
-                before.first, churn, after.first, after.first / before.first, before.second, after.second,
-                after.second / before.second);
+                before.first, churn, after.first, after.first / before.first, before.ratio, after.ratio,
+                after.ratio / before.ratio);
 }
 
 // A notice about an account that no bar shows, against posting the same eight messages to eight
@@ -259,13 +187,13 @@ void ClosedBarsLeave() {
 // handling come to the cost of the messages alone.
 void UnrelatedNotice() {
     EightBarsAndIdle plugin;
-    PrintMedians("funds notice about an account no bar shows, to 8 bars: %.2f us; the same messages posted "
-                 "to 8 idle windows: %.2f us; ratio %.2f\n",
-                 9, [&](bool bars) {
-                     // The base record of account 8.
-                     return NoticeCost(plugin, bars,
-                                       [](Loaded& loaded, int) { return loaded.host.funds[32]; });
-                 });
+    bench::Print(
+        "funds notice about an account no bar shows, to 8 bars: %.2f us; the same messages posted to 8 "
+        "idle windows: %.2f us; ratio %.2f\n",
+        bench::Measured(9, [&](bool bars) {
+            // The base record of account 8.
+            return NoticeCost(plugin, bars, [](Loaded& loaded, int) { return loaded.host.funds[32]; });
+        }));
 }
 
 // The windows the column dialog opens, watched from their creation: each one's paints are
@@ -366,9 +294,10 @@ void DialogOpening() {
         return painted;
     };
     open(); // the classes registered, the caches filled
-    PrintMedians("column dialog, from the command to its first complete paint: %.0f us; the same windows "
-                 "created and painted empty: %.0f us; ratio %.2f (target at most 1.5)\n",
-                 9, [&](bool dialog) { return dialog ? open() : floor(); });
+    bench::Print(
+        "column dialog, from the command to its first complete paint: %.0f us; the same windows created "
+        "and painted empty: %.0f us; ratio %.2f (target at most 1.5)\n",
+        bench::Measured(9, [&](bool dialog) { return dialog ? open() : floor(); }));
 }
 
 } // namespace
@@ -380,24 +309,24 @@ int main() {
         config.Write("Kestrova.Show.pub", LayoutIni(OrderedLayout([](int) { return true; })));
         const HWND hBar = Place(plugin.host.OpenWindow(), 0, 2400);
         TKestrovaWnd& bar = *dynamic_cast<TKestrovaWnd*>(TIxFrm::FromHandle(hBar));
-        FloorWnd floor;
-        FloorWnd textFloor(BarTexts(bar));
+        bench::FloorWnd floor(kBarBackground);
+        bench::FloorWnd textFloor(kBarBackground, BarTexts(bar));
         const HWND hFloor = Place(floor.m_hWnd, 0, 2400);
         const HWND hTextFloor = Place(textFloor.m_hWnd, 0, 2400);
-        const auto paint = [](HWND hWnd) {
-            return PerCall(
-                150, [&](int) { RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); });
-        };
-        PrintMedians("paint 2400x50, 36 columns: %.1f us; floor (fill and copy only): %.1f us; "
-                     "ratio %.2f (target at most 3)\n",
-                     15, [&](bool bars) { return paint(bars ? hBar : hFloor); });
-        PrintMedians("paint 2400x50, 36 columns: %.1f us; floor with the same texts (fill, ExtTextOutW and "
-                     "copy): %.1f us; ratio %.2f (target at most 1.3)\n",
-                     15, [&](bool bars) { return paint(bars ? hBar : hTextFloor); });
+        const auto paint = [](HWND hWnd) { return [hWnd] { bench::Repaint(hWnd); }; };
+        bench::Print(
+            "paint 2400x50, 36 columns: %.1f us; floor (fill and copy only): %.1f us; ratio %.2f (target at "
+            "most 3)\n",
+            bench::InTurn(15, 100, paint(hBar), paint(hFloor)));
+        bench::Print(
+            "paint 2400x50, 36 columns: %.1f us; floor with the same texts (fill, ExtTextOutW and copy): "
+            "%.1f us; ratio %.2f (target at most 1.3)\n",
+            bench::InTurn(15, 100, paint(hBar), paint(hTextFloor)));
     }
-    PrintMedians("funds notice to 8 bars with repaints: none showing its account %.1f us, "
-                 "all showing it %.1f us; ratio %.3f (target well under 0.25)\n",
-                 5, [](bool unrelated) { return PerNotice(64, true, !unrelated); });
+    bench::Print(
+        "funds notice to 8 bars with repaints: none showing its account %.1f us, all showing it %.1f us; "
+        "ratio %.3f (target well under 0.25)\n",
+        bench::Measured(5, [](bool unrelated) { return PerNotice(64, true, !unrelated); }));
     double perNotice[3] = {};
     for (int i = 0, records = 100; i < 3; ++i, records *= 10) {
         perNotice[i] = PerNotice(records, false);

@@ -5,13 +5,14 @@
 #include "plugin/Exports.h"
 #include "support/TestSupport.h"
 #include "toolkit/SharedDrawing.h"
-#include "Timing.h"
+#include "BenchSupport.h"
 
 #include <cstdio>
 
 namespace {
 
 constexpr int kWidth = 290, kHeight = 450; // the column dialog's grid
+constexpr int kColumnWidths[] = {40, 160, 75};
 
 // A top-level window of the grid's size holding a grid, refilling the rows on view whenever the
 // grid announces a move. Without rows, the grid's paint is the floor: a fill and the copy of the
@@ -24,8 +25,8 @@ public:
         m_grid.Create(m_hWnd);
         m_grid.SetBackgroundColour(kCellColour);
         m_grid.SetColumnCount(3);
-        for (const auto& [col, width] : {std::pair{0, 40}, {1, 160}, {2, 75}}) {
-            m_grid.SetColumnWidth(col, width);
+        for (int col = 0; col < 3; ++col) {
+            m_grid.SetColumnWidth(col, kColumnWidths[col]);
         }
         m_grid.SetRowCount(rows);
         MoveWindow(m_grid.m_hWnd, 0, 0, kWidth, kHeight, TRUE);
@@ -77,55 +78,26 @@ public:
         SendMessageW(m_grid.m_hWnd, WM_VSCROLL, static_cast<WPARAM>(m_nCode), 0);
         UpdateWindow(m_grid.m_hWnd);
     }
-    void Repaint() {
-        InvalidateRect(m_grid.m_hWnd, nullptr, FALSE);
-        UpdateWindow(m_grid.m_hWnd);
-    }
 
     TGridCtrl m_grid;
     int m_nCode = SB_LINEDOWN;
 };
 
-// The texts a full page of the grid shows, drawn by bare ExtTextOutW in the grid's font over
-// the same fill, and copied as the grid copies its buffer: the floor of a paint with texts.
-class TextFloor : public TIxFrm {
-public:
-    explicit TextFloor(int pageRows) : m_nPageRows(pageRows) {
-        Create(L"KestrovaBenchGridFloor", nullptr, WS_POPUP | WS_VISIBLE, 0);
-        MoveWindow(m_hWnd, 0, 0, kWidth, kHeight, TRUE);
-    }
-    ~TextFloor() override { DestroyWindow(m_hWnd); }
-    LRESULT WndProc(UINT uMsg, WPARAM, LPARAM) override {
-        if (uMsg != WM_PAINT) {
-            return kNotHandled;
+// The texts a full page of the grid shows, where its cells show them.
+std::vector<bench::FloorText> GridTexts(int pageRows) {
+    std::vector<bench::FloorText> texts;
+    for (int k = 0; k < pageRows; ++k) {
+        const std::wstring row[] = {k == 0 ? L"Show" : L"",
+                                    k == 0 ? L"Title" : L"Column " + std::to_wstring(k),
+                                    k == 0  ? L"Show Color"
+                                    : k % 2 ? L"Yes"
+                                            : L"No"};
+        for (int col = 0, x = 4; col < 3; x += kColumnWidths[col++]) {
+            texts.push_back({g_hTextFont.get(), RGB(50, 50, 50), {x, k * 22 + 4}, row[col]});
         }
-        PaintBuffered([this](HDC hDC, const RECT& rc) {
-            FillSolid(hDC, rc, kCellColour);
-            SetBkMode(hDC, TRANSPARENT);
-            SelectScope font(hDC, g_hTextFont.get());
-            for (int k = 0; k < m_nPageRows; ++k) {
-                const std::wstring texts[] = {k == 0 ? L"Show" : L"",
-                                              k == 0 ? L"Title" : L"Column " + std::to_wstring(k),
-                                              k == 0  ? L"Show Color"
-                                              : k % 2 ? L"Yes"
-                                                      : L"No"};
-                for (int col = 0, x = 4; col < 3; x += kColumnWidths[col++]) {
-                    ExtTextOutW(hDC, x, k * 22 + 4, 0, nullptr, texts[col].c_str(),
-                                static_cast<UINT>(texts[col].size()), nullptr);
-                }
-            }
-        });
-        return 0;
     }
-    void Repaint() {
-        InvalidateRect(m_hWnd, nullptr, FALSE);
-        UpdateWindow(m_hWnd);
-    }
-
-private:
-    static constexpr int kColumnWidths[] = {40, 160, 75};
-    int m_nPageRows;
-};
+    return texts;
+}
 
 } // namespace
 
@@ -133,7 +105,8 @@ int main() {
     OnPluginLoad(1033);
     {
         Owner owner(40), empty(0);
-        TextFloor textFloor(owner.m_grid.RowsOnView());
+        bench::FloorWnd textFloor(kCellColour, GridTexts(owner.m_grid.RowsOnView()));
+        SetWindowPos(textFloor.m_hWnd, HWND_TOP, 0, 0, kWidth, kHeight, SWP_SHOWWINDOW);
         const auto print = [&](const char* floor, const bench::Medians& m) {
             std::printf(
                 "grid paint %dx%d, %d rows of 3 cells: %.1f us; floor %s: %.1f us; ratio %.2f (target at "
@@ -142,10 +115,12 @@ int main() {
                 floor[0] == '(' ? "3" : "1.3");
         };
         print("(fill and copy only)", bench::InTurn(
-                                          21, 50, [&] { owner.Repaint(); }, [&] { empty.Repaint(); }));
+                                          21, 50, [&] { bench::Repaint(owner.m_grid.m_hWnd); },
+                                          [&] { bench::Repaint(empty.m_grid.m_hWnd); }));
         print("with the same texts (fill, ExtTextOutW and copy)",
               bench::InTurn(
-                  21, 50, [&] { owner.Repaint(); }, [&] { textFloor.Repaint(); }));
+                  21, 50, [&] { bench::Repaint(owner.m_grid.m_hWnd); },
+                  [&] { bench::Repaint(textFloor.m_hWnd); }));
     }
     {
         Owner few(100), many(100000, 50000);
