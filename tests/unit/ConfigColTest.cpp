@@ -479,9 +479,8 @@ TEST_F(ConfigDialog, TheFreeLeavesNoWindowHookOrClassOfThePlugInByAnyRoad) {
 // is a click all the same. Escape with a list open closes the list and reaches neither the dialog
 // nor the window with the keyboard focus, and only the next Escape cancels.
 TEST_F(ConfigDialog, TheUsersOwnMouseAndKeysChooseMoveAndCancel) {
-    const auto screen = &OnScreen;
     const POINT cell =
-        screen(bar->m_hWnd, POINT{(bar->AccountCell().left + bar->AccountCell().right) / 2, 25});
+        OnScreen(bar->m_hWnd, POINT{(bar->AccountCell().left + bar->AccountCell().right) / 2, 25});
     ClickAt(cell);
     HWND focused = nullptr, list = ShownList();
     ASSERT_TRUE(list);
@@ -489,26 +488,26 @@ TEST_F(ConfigDialog, TheUsersOwnMouseAndKeysChooseMoveAndCancel) {
         {[&](HWND hDialog) {
              EXPECT_FALSE(IsWindowVisible(list));
              TGridCtrl& grid = GridOf(hDialog);
-             ClickAt(screen(grid.m_hWnd, Cell(3, 1))); // "Excess Cash" (id 3)
-             DoubleClickAt(screen(grid.m_hWnd, Cell(3, 2)));
+             ClickAt(OnScreen(grid.m_hWnd, Cell(3, 1))); // "Excess Cash" (id 3)
+             DoubleClickAt(OnScreen(grid.m_hWnd, Cell(3, 2)));
              const TCombox& editor = ComboIn(grid.m_hWnd);
-             ClickAt(screen(editor.m_hWnd, POINT{20, 10}));
+             ClickAt(OnScreen(editor.m_hWnd, POINT{20, 10}));
              ASSERT_TRUE(editor.List() && IsWindowVisible(editor.List()->m_hWnd));
-             const POINT yes = screen(editor.List()->m_hWnd, POINT{20, editor.List()->RowHeight() / 2});
+             const POINT yes = OnScreen(editor.List()->m_hWnd, POINT{20, editor.List()->RowHeight() / 2});
              ClickAt(yes);
              ASSERT_EQ(WindowFromPoint(yes), grid.m_hWnd); // the row lay over the grid
-             ClickAt(screen(hDialog, kMoveUp));
+             ClickAt(OnScreen(hDialog, kMoveUp));
              const ColumnSetting& moved = DialogOf(hDialog).Columns()[1];
              EXPECT_TRUE(moved.nColId == 3 && moved.bColor) << moved.nColId;
              EXPECT_EQ(grid.SelectedRows(), std::vector<int>{2});
-             QueueDoubleClick(screen(hDialog, kMoveDown));
+             QueueDoubleClick(OnScreen(hDialog, kMoveDown));
          },
          [&](HWND hDialog) {
              EXPECT_EQ(GridOf(hDialog).CurrentRow(), 4) << "a quick pair of clicks on Move Down";
              EXPECT_EQ(DialogOf(hDialog).Columns()[3].nColId, 3);
              focused = RecordingWindow::Create(hDialog, WS_CHILD | WS_VISIBLE, RECT{310, 300, 370, 320});
              SetFocus(focused);
-             ClickAt(screen(hDialog, kCombo));
+             ClickAt(OnScreen(hDialog, kCombo));
              list = ComboIn(hDialog, kCombo).List()->m_hWnd;
              ASSERT_TRUE(IsWindowVisible(list));
              QueueKey(VK_ESCAPE); // for the dialog's own loop to take
