@@ -200,11 +200,11 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
         UINT uMsg;
         int code, pos; // wParam (a scroll code, or a wheel delta in the high word); the position after
     } steps[] = {
-        {WM_VSCROLL, SB_LINEUP, 0},    {WM_VSCROLL, SB_LINEDOWN, 1},    {WM_VSCROLL, SB_PAGEDOWN, 19},
-        {WM_VSCROLL, SB_PAGEDOWN, 22}, {WM_VSCROLL, SB_LINEDOWN, 22},   {WM_MOUSEWHEEL, -kNotch, 22},
-        {WM_VSCROLL, SB_PAGEUP, 4},    {WM_MOUSEWHEEL, -2 * kNotch, 7}, {WM_MOUSEWHEEL, 1 << 16, 4},
-        {WM_MOUSEWHEEL, 0, 1},         {WM_MOUSEWHEEL, kNotch, 0},      {WM_VSCROLL, SB_THUMBTRACK, 0},
-        {WM_VSCROLL, SB_TOP, 0},       {WM_HSCROLL, SB_LINERIGHT, 0}};
+        {WM_VSCROLL, SB_LINEUP, 0},     {WM_VSCROLL, SB_LINEDOWN, 1},    {WM_VSCROLL, SB_PAGEDOWN, 19},
+        {WM_VSCROLL, SB_PAGEDOWN, 22},  {WM_VSCROLL, SB_LINEDOWN, 22},   {WM_MOUSEWHEEL, -kNotch, 22},
+        {WM_VSCROLL, SB_PAGEUP, 4},     {WM_MOUSEWHEEL, -2 * kNotch, 7}, {WM_MOUSEWHEEL, 1 << 16, 4},
+        {WM_MOUSEWHEEL, 0, 1},          {WM_MOUSEWHEEL, kNotch, 0},      {WM_MOUSEWHEEL, kNotch, 0},
+        {WM_VSCROLL, SB_THUMBTRACK, 0}, {WM_VSCROLL, SB_TOP, 0},         {WM_HSCROLL, SB_LINERIGHT, 0}};
     for (const auto& step : steps) {
         const int before = VPos();
         Send(step.uMsg, static_cast<WPARAM>(step.code));
