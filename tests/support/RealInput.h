@@ -13,21 +13,11 @@ inline void SendMouse(DWORD dwFlags) {
     SendInput(1, &input, sizeof(input));
 }
 
-// A left click (or the given button's) at a point of the screen, handled to the end.
-inline void ClickAt(POINT screen, DWORD dwDown = MOUSEEVENTF_LEFTDOWN, DWORD dwUp = MOUSEEVENTF_LEFTUP) {
+// A left click at a point of the screen, handled to the end.
+inline void ClickAt(POINT screen) {
     SetCursorPos(screen.x, screen.y);
-    SendMouse(dwDown);
-    SendMouse(dwUp);
-    PumpMessages();
-}
-
-// Two quick left clicks on one point, which the system makes a double click, handled to the end.
-inline void DoubleClickAt(POINT screen) {
-    SetCursorPos(screen.x, screen.y);
-    for (int i = 0; i < 2; ++i) {
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
-        SendMouse(MOUSEEVENTF_LEFTUP);
-    }
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
     PumpMessages();
 }
 
@@ -45,20 +35,20 @@ inline void QueueDoubleClick(POINT screen) {
     SendInput(4, inputs, sizeof(INPUT));
 }
 
+// Two quick left clicks on one point, which the system makes a double click, handled to the end.
+inline void DoubleClickAt(POINT screen) {
+    QueueDoubleClick(screen);
+    PumpMessages();
+}
+
 // Keys pressed in order and released in the opposite order (Ctrl+Down: {VK_CONTROL, VK_DOWN}),
 // left in the queue for whichever loop takes them next.
 inline void QueueKeys(const std::vector<WORD>& keys) {
-    std::vector<INPUT> inputs;
-    const auto add = [&inputs](WORD vk, DWORD dwFlags) {
-        inputs.push_back(INPUT{INPUT_KEYBOARD, {}});
-        inputs.back().ki.wVk = vk;
-        inputs.back().ki.dwFlags = dwFlags;
-    };
-    for (auto it = keys.begin(); it != keys.end(); ++it) {
-        add(*it, 0);
-    }
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-        add(*it, KEYEVENTF_KEYUP);
+    const std::size_t n = keys.size();
+    std::vector<INPUT> inputs(2 * n, INPUT{INPUT_KEYBOARD, {}});
+    for (std::size_t i = 0; i < n; ++i) {
+        inputs[i].ki.wVk = inputs[2 * n - 1 - i].ki.wVk = keys[i];
+        inputs[2 * n - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

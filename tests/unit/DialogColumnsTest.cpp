@@ -13,11 +13,7 @@ namespace {
 std::vector<ColumnSetting> Columns(std::initializer_list<int> ids) {
     std::vector<ColumnSetting> columns;
     for (const int id : ids) {
-        ColumnSetting column = {};
-        column.nColId = id < 0 ? -id : id;
-        column.bIgnored = id < 0;
-        column.bShow = !column.bIgnored;
-        columns.push_back(column);
+        columns.push_back(ColumnSetting{id >= 0, id < 0 ? -id : id, false, id < 0, 0});
     }
     return columns;
 }
