@@ -9,7 +9,6 @@
 #include "fundsbar/FundsSelection.h"
 #include "base/FundsMessages.h"
 #include "base/TextCodec.h"
-#include "toolkit/ToolkitMessages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -83,13 +82,10 @@ using BarResources = testing_support::FundsTest;
 
 } // namespace
 
-TEST_F(FundsSelectionRules, StartsOnTheFirstAccountsBaseRecordWithoutAskingTheHost) {
+// Without asking the host: every account chosen here has records.
+TEST_F(FundsSelectionRules, StartsOnTheFirstBaseRecordAndACurrencyWinsUntilAnotherAccountIsChosen) {
     EXPECT_STREQ(selection.Account(), "1001");
     EXPECT_EQ(selection.Funds(), base1);
-    EXPECT_EQ(Queries(), "");
-}
-
-TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsChosen) {
     void* cny2 = Record("1002", "CNY");
     selection.AddFundsRecord(static_cast<const FundsRecord*>(cny2));
     const std::tuple<const char*, std::function<void()>, void*> choices[] = {
@@ -110,6 +106,8 @@ TEST_F(FundsSelectionRules, ACurrencyWinsOverTheBaseRecordUntilAnotherAccountIsC
     EXPECT_EQ(Queries(), "");
 }
 
+// By the key of its last linked record (none without a link); without accounts, with two
+// empty texts.
 TEST_F(FundsSelectionRules, AnAccountWithoutRecordsIsAskedForOnceByItsKeyAndShowsTheRecordThatArrives) {
     selection.ChooseAccount("1003");
     EXPECT_EQ(selection.Funds(), nullptr);
@@ -117,50 +115,23 @@ TEST_F(FundsSelectionRules, AnAccountWithoutRecordsIsAskedForOnceByItsKeyAndShow
     selection.AddFundsRecord(static_cast<const FundsRecord*>(base3));
     EXPECT_EQ(selection.Funds(), base3);
     selection.ChooseAccount("1003");
-    EXPECT_EQ(Queries(), "1003/K3");
-}
-
-TEST_F(FundsSelectionRules, TheKeyAskedWithIsTheLastLinkedMatchAndAnAccountWithoutLinkGivesNone) {
     host.accounts = {host.store.MakeAccount("K1", "1004"), host.store.MakeAccount("K2", "1004"),
                      host.store.MakeAccount("K3", "1004", true, false),
                      host.store.MakeAccount("K5", "1005", true, false)};
     RefreshAccountList();
     selection.ChooseAccount("1004");
     selection.ChooseAccount("1005");
-    EXPECT_EQ(Queries(), "1004/K2 1005/");
-}
-
-TEST_F(FundsSelectionRules, WithoutAccountsNoAccountIsChosenAndFundsAreAskedForWithTwoEmptyTexts) {
     host.accounts = {};
     TFundsSelection none;
     none.ReloadAccounts();
     EXPECT_STREQ(none.Account(), "");
     EXPECT_EQ(none.Funds(), nullptr);
-    EXPECT_EQ(Queries(), "/");
+    EXPECT_EQ(Queries(), "1003/K3 1004/K2 1005/ /");
 }
 
-TEST_F(FundsSelectionRules, TheListKeepsOnlyRecordsWithFundsAnyOfTheFourFiguresCounting) {
-    // Adjacent empty records go too.
-    void* emptyA = host.store.MakeFunds("1001", "USD");
-    void* emptyB = host.store.MakeFunds("1001", "HKD", {{host::Funds::Premium, 3.0}});
-    void* nanRecord = host.store.MakeFunds("1001", "EUR", {{host::Funds::Value, std::nan("")}});
-    void* excessOnly = host.store.MakeFunds("1001", "SGD", {{host::Funds::ExcessCash, 2.0}});
-    void* lastBalanceOnly = host.store.MakeFunds("1001", "JPY", {{host::Funds::LastBalance, -1.0}});
-    host.funds = {emptyA, emptyB, cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2};
-    TFundsSelection::RefreshFundsList();
-    EXPECT_EQ(FundsList().Items(),
-              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2}));
-
-    // Notices add a record with funds once, and nothing without.
-    void* hkd2 = Record("1002", "HKD");
-    for (void* record : {hkd2, hkd2, emptyA, static_cast<void*>(nullptr)}) {
-        selection.AddFundsRecord(static_cast<const FundsRecord*>(record));
-    }
-    EXPECT_EQ(FundsList().Items(),
-              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, hkd2}));
-}
-
-TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndOnlyTheRecordTheRuleNowFindsIsShown) {
+// A notice chooses again: only the record the rule now finds is shown. The list keeps only
+// records with funds, any of the four figures counting.
+TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndTheListKeepsOnlyRecordsWithFunds) {
     selection.ChooseAccount("1002");
     selection.ChooseCurrency("HKD");
     EXPECT_EQ(selection.Funds(), nullptr);
@@ -173,6 +144,24 @@ TEST_F(FundsSelectionRules, ANoticeChoosesAgainAndOnlyTheRecordTheRuleNowFindsIs
     EXPECT_TRUE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny2)));
     EXPECT_FALSE(selection.ShowsAccountOf(static_cast<const FundsRecord*>(cny1)));
     EXPECT_FALSE(selection.ShowsAccountOf(nullptr));
+
+    // Adjacent empty records go too.
+    void* emptyA = host.store.MakeFunds("1001", "USD");
+    void* emptyB = host.store.MakeFunds("1001", "HKD", {{host::Funds::Premium, 3.0}});
+    void* nanRecord = host.store.MakeFunds("1001", "EUR", {{host::Funds::Value, std::nan("")}});
+    void* excessOnly = host.store.MakeFunds("1001", "SGD", {{host::Funds::ExcessCash, 2.0}});
+    void* lastBalanceOnly = host.store.MakeFunds("1001", "JPY", {{host::Funds::LastBalance, -1.0}});
+    host.funds = {emptyA, emptyB, cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2};
+    TFundsSelection::RefreshFundsList();
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2}));
+
+    // Notices add a record with funds once, and nothing without.
+    for (void* record : {hkd2, hkd2, emptyA, static_cast<void*>(nullptr)}) {
+        selection.AddFundsRecord(static_cast<const FundsRecord*>(record));
+    }
+    EXPECT_EQ(FundsList().Items(),
+              (std::vector<void*>{cny1, nanRecord, excessOnly, lastBalanceOnly, base1, base2, hkd2}));
 }
 
 TEST_F(FundsSelectionRules, AccountRowsNameEveryListableAccountCurrencyRowsEachCodeOfTheAccountOnce) {
@@ -227,7 +216,9 @@ TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds
     }
 }
 
-TEST_F(FundsSelectionOnBars, NoticesRepaintOnlyTheBarsOfTheirAccountAndAccountsReadAgainEveryBar) {
+// Notices repaint only the bars of their account; an announced account moves every bar, each
+// keeping its currency, and an empty one none; accounts read again repaint every bar.
+TEST_F(FundsSelectionOnBars, NoticesRepaintTheBarsOfTheirAccountAndAnnouncementsAndAccountsMoveEveryBar) {
     void* emptyA = host.store.MakeFunds("1001", "USD");
     void *base3 = Record("1003", "Base"), *hkd2 = Record("1002", "HKD");
     TKestrovaWnd *first = OpenBar(), *second = OpenBar();
@@ -249,18 +240,6 @@ TEST_F(FundsSelectionOnBars, NoticesRepaintOnlyTheBarsOfTheirAccountAndAccountsR
         EXPECT_EQ(Invalid(first), firstPaints) << notice;
         EXPECT_EQ(Invalid(second), secondPaints) << notice;
     }
-    // The accounts read again: every bar repaints.
-    testing_support::PumpMessages();
-    host.SpiCompletionNotice(0, 26);
-    DeliverNotices();
-    EXPECT_TRUE(Invalid(first) && Invalid(second));
-}
-
-TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurrencyAndAnEmptyOneNone) {
-    host.funds.push_back(Record("1003", "Base"));
-    TKestrovaWnd *first = OpenBar(), *second = OpenBar();
-    ASSERT_TRUE(first && second);
-    Pick(*second, true, L"1002");
     Pick(*first, false, L"CNY");
     host.SendHostMessage(0, "MouseOrder", "UserNo_Update", "UserNo=1003");
     testing_support::PumpMessages();
@@ -269,7 +248,10 @@ TEST_F(FundsSelectionOnBars, AnAnnouncedAccountMovesEveryBarEachKeepingItsCurren
     EXPECT_STREQ(first->Selection().Account(), "1003");
     EXPECT_STREQ(second->Selection().Account(), "1003");
     EXPECT_EQ(first->Selection().Funds(), nullptr) << "the first bar's CNY choice is gone";
-    EXPECT_EQ(second->Selection().Funds(), host.funds.back());
+    EXPECT_EQ(second->Selection().Funds(), base3);
+    host.SpiCompletionNotice(0, 26);
+    DeliverNotices();
+    EXPECT_TRUE(Invalid(first) && Invalid(second)) << "the accounts read again";
 }
 
 namespace {
@@ -290,9 +272,8 @@ LRESULT CALLBACK KeptByTheHost(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPara
 }
 
 bool IsRegistered(const wchar_t* className) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    return GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc) != FALSE;
+    WNDCLASSW wc = {};
+    return GetClassInfoW(GetModuleHandleW(nullptr), className, &wc) != FALSE;
 }
 
 } // namespace
@@ -338,9 +319,6 @@ TEST_F(BarResources, PaintsAndBarsLeaveNoGdiOrUserObjectAndClosedBarsLeaveTheLis
             }
         }
         EXPECT_EQ(g_vecWnds, open);
-        std::vector<HWND> listed;
-        g_vecWndHandles.ForEach([&](HWND hWnd) { listed.push_back(hWnd); });
-        EXPECT_EQ(listed, handles);
         EXPECT_EQ(TIxFrm::LiveObjects(), 3 * long(open.size())) << "each bar with its two lists";
         testing_support::PumpMessages();
         host.SpiFundsNotice(base1);
@@ -393,26 +371,20 @@ TEST_F(BarResources, ABarOfAnotherThreadIsClosedThroughItOrToldOfAndItsClassesGo
         OnPluginFree();
         const std::vector<std::string> told = debugger.Take();
         EXPECT_EQ(IsWindow(made) != FALSE, kept);
+        EXPECT_EQ(IsRegistered(L"TKestrovaWnd") && IsRegistered(L"TComboxList"), kept);
         freed = true;
         other.join();
         EXPECT_EQ(TIxFrm::LiveObjects(), 0);
-        if (kept) {
-            char bar[128] = {};
-            std::snprintf(bar, sizeof(bar),
-                          "Kestrova: funds bar window %p of thread %lu: its thread did not close it",
-                          static_cast<void*>(made.load()), static_cast<unsigned long>(thread));
-            const std::string again = ": it cannot be unregistered (error 1412); it is tried again when the "
-                                      "plug-in is freed next\n";
-            EXPECT_EQ(told,
-                      (std::vector<std::string>{
-                          std::string(bar) + "; it still routes its messages into the plug-in, which must "
-                                             "not be unloaded\n",
-                          "Kestrova: window class TKestrovaWnd" + again,
-                          "Kestrova: window class TComboxList" + again}));
-            EXPECT_TRUE(IsRegistered(L"TKestrovaWnd") && IsRegistered(L"TComboxList"));
-        } else {
-            EXPECT_EQ(told, std::vector<std::string>{});
-        }
+        char bar[256] = {};
+        std::snprintf(bar, sizeof(bar),
+                      "Kestrova: funds bar window %p of thread %lu: its thread did not close it; it still "
+                      "routes its messages into the plug-in, which must not be unloaded\n",
+                      static_cast<void*>(made.load()), static_cast<unsigned long>(thread));
+        const std::string again = ": it cannot be unregistered (error 1412); it is tried again when the "
+                                  "plug-in is freed next\n";
+        EXPECT_EQ(told, kept ? (std::vector<std::string>{bar, "Kestrova: window class TKestrovaWnd" + again,
+                                                         "Kestrova: window class TComboxList" + again})
+                             : std::vector<std::string>{});
         SetUp();
         TearDown();
         EXPECT_FALSE(IsRegistered(L"TKestrovaWnd") || IsRegistered(L"TComboxList"));

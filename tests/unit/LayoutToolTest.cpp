@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,35 +17,17 @@ struct ToolRun {
     std::string output; // standard output and error, UTF-8, lines ended by "\n"
 };
 
-// Runs the tool with the words of a command line and collects what it prints.
+// Runs the tool with the words of a command line through the command interpreter, as an
+// administrator does, and collects what it prints.
 ToolRun RunTool(const std::wstring& arguments) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ToolRun run;
-    EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    std::wstring line = L"kestrova_layout " + arguments;
     const std::wstring tool = testing_support::Env(L"KESTROVA_LAYOUT_TOOL");
-    const bool started = CreateProcessW(tool.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &process);
-    CloseHandle(writeEnd);
-    if (started) {
-        char buffer[4096];
-        for (DWORD read = 0; ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0;) {
-            run.output.append(buffer, read);
-        }
-        WaitForSingleObject(process.hProcess, 30000);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    FILE* pipe = _wpopen((L"\"\"" + tool + L"\" " + arguments + L" 2>&1\"").c_str(), L"rb");
+    ToolRun run;
+    char buffer[4096];
+    for (std::size_t read = 0; pipe && (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+        run.output.append(buffer, read);
     }
-    CloseHandle(readEnd);
+    run.exitCode = pipe ? DWORD(_pclose(pipe)) : run.exitCode;
     run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
     return run;
 }
@@ -61,11 +44,6 @@ struct LayoutTool : testing_support::BarTest {
         BarTest::SetUp();
         config.Write("Kestrova.Show.pub", before);
     }
-    // Shows Net PnL, Currency, Risk% and column 8 after "Account No.", Risk% and the account coloured.
-    ToolRun WriteSample() {
-        return RunTool(L"write " + file +
-                       L" --show \" net pnl ,币种,風險率,8,Account No.\" --colour Risk%,0");
-    }
     const std::string layout = config.dir + "Kestrova.Show.pub";
     const std::string before = "; notes\r\n[Other]\r\nkeep=1\r\n[Kestrova]\r\n36=1|1|1\r\n";
     const std::wstring file = L"\"" + testing_support::ExeDir() + L"config\\Kestrova.Show.pub\"";
@@ -74,7 +52,9 @@ struct LayoutTool : testing_support::BarTest {
 // Names in each language and by id; "Account No." stays first even when named. The file keeps
 // its other sections and keys, and check lists what the bar shows.
 TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShowsAndCheckLists) {
-    const ToolRun wrote = WriteSample();
+    // Shows Net PnL, Currency, Risk% and column 8 after "Account No.", Risk% and the account coloured.
+    const ToolRun wrote =
+        RunTool(L"write " + file + L" --show \" net pnl ,币种,風險率,8,Account No.\" --colour Risk%,0");
     ASSERT_EQ(wrote.exitCode, 0u) << wrote.output;
     std::vector<ColumnSetting> expected;
     for (const int id : {0, 19, 1, 26, 8}) {
