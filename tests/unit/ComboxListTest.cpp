@@ -5,6 +5,7 @@
 #include "toolkit/ToolkitMessages.h"
 
 #include "support/BarHarness.h"
+#include "support/ModalScript.h"
 #include "support/RealInput.h"
 #include "support/RecordingWindow.h"
 
@@ -74,6 +75,13 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
     const auto escape = [] { testing_support::PressKey(VK_ESCAPE); };
     // As the system tells the thread's windows that another application took the activation.
     const auto deactivate = [&] { SendMessageW(comboList, WM_ACTIVATEAPP, FALSE, 0); };
+    // Hide All, then OK, in the column dialog: the currency column's cell goes, and with it the
+    // place where a click opened its list.
+    const auto press = [](POINT pt) { return [=](HWND hDialog) { ClickAt(hDialog, pt); }; };
+    const auto hideAll = [&] {
+        const auto open = [&] { SendMessageW(bar->m_hWnd, WM_COMMAND, TKestrovaWnd::kConfigCommand, 0); };
+        testing_support::RunModal({press({340, 145}), press({340, 450})}, open);
+    };
     // Each list's bottom left corner when it shows: no room below, so above its cell (the
     // combo's over the box's first pixel row); moved left where it would leave the work area.
     const POINT aboveAccount = OnScreen(bar->m_hWnd, {bar->AccountCell().left, 0}),
@@ -94,6 +102,8 @@ TEST_F(DropDown, ListsOpenAboveTheirCellsAndCloseOnEscapeASecondClickOrAClickEls
         {"click on the terminal", click(terminal, {500, 100}), nullptr, {}},
         {"click on the combo box", click(combo.m_hWnd, {48, 10}), comboList, aboveCombo},
         {"another application activated", deactivate, nullptr, {}},
+        {"Hide All, OK in the column dialog", hideAll, nullptr, {}},
+        {"click where the currency cell was", cell(bar->CurrencyCell(), 0), nullptr, {}},
     };
     for (const auto& [step, act, shown, corner] : steps) {
         act();
