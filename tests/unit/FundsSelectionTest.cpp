@@ -40,8 +40,10 @@ protected:
         }
         return text;
     }
-    // "name/data" of each row.
-    static std::string Rows(const std::vector<ComboItem>& rows) {
+    // "name/data" of each row a list would show.
+    static std::string Rows(const std::function<void(std::vector<ComboItem>&)>& build) {
+        std::vector<ComboItem> rows;
+        build(rows);
         std::string text;
         for (const ComboItem& row : rows) {
             EXPECT_TRUE(row.checked) << "a row that would not notify";
@@ -169,18 +171,13 @@ TEST_F(FundsSelectionRules, AccountRowsNameEveryListableAccountCurrencyRowsEachC
     host.accounts.push_back(host.store.MakeAccount("K5", "1005", true, false));
     host.accounts.push_back(nullptr);
     RefreshAccountList();
-    std::vector<ComboItem> rows;
-    TFundsSelection::BuildAccountItems(rows);
-    EXPECT_EQ(Rows(rows), "1001/0 1002/1 1003/2 /3 /4 /5");
+    EXPECT_EQ(Rows(TFundsSelection::BuildAccountItems), "1001/0 1002/1 1003/2 /3 /4 /5");
 
     // Currencies of the host's list: Base, CNY, USD, CNY, HKD.
-    rows.clear();
-    selection.BuildCurrencyItems(rows);
-    EXPECT_EQ(Rows(rows), "Base/0 CNY/1");
-    rows.clear();
+    const auto currencies = [&](std::vector<ComboItem>& rows) { selection.BuildCurrencyItems(rows); };
+    EXPECT_EQ(Rows(currencies), "Base/0 CNY/1");
     selection.ChooseAccount("1003");
-    selection.BuildCurrencyItems(rows);
-    EXPECT_EQ(Rows(rows), "");
+    EXPECT_EQ(Rows(currencies), "");
 }
 
 TEST_F(FundsSelectionOnBars, EachChoiceIsOnScreenAtOnceWithTheRecordItsRuleFinds) {
