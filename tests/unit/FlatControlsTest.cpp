@@ -23,12 +23,6 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS*) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// Each look as the window's messages set it: under the mouse or not, with the focus or not.
-void SetLook(HWND hWnd, bool hover, bool focus) {
-    SendMessageW(hWnd, hover ? WM_MOUSEMOVE : WM_MOUSELEAVE, 0, 0);
-    SendMessageW(hWnd, focus ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
-}
-
 } // namespace
 
 TEST_F(FlatControls, ButtonAndComboPaintEachLookAndTheComboPassesOnEveryRowItsListReports) {
@@ -41,14 +35,17 @@ TEST_F(FlatControls, ButtonAndComboPaintEachLookAndTheComboPassesOnEveryRowItsLi
     for (int look = 0; look < 4; ++look) {
         const bool hover = look & 1, focus = look & 2;
         SCOPED_TRACE(testing::Message() << "hover " << hover << " focus " << focus);
-        SetLook(button.m_hWnd, hover, focus);
+        // Each look as the window's messages set it: under the mouse or not, with the focus or not.
+        for (const HWND hWnd : {button.m_hWnd, combo.m_hWnd}) {
+            SendMessageW(hWnd, hover ? WM_MOUSEMOVE : WM_MOUSELEAVE, 0, 0);
+            SendMessageW(hWnd, focus ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+        }
         canvas.Fill(RGB(1, 2, 3));
         button.DrawButton(canvas.dc(), RECT{0, 0, 60, 20});
         EXPECT_EQ(canvas.Count(RECT{0, 0, 60, 20}, hover ? kHoverFrame : kBorder), 2 * 60 + 2 * 18);
         EXPECT_EQ(canvas.Pixel(2, 10), hover ? RGB(240, 244, 252) : RGB(240, 240, 240));
         EXPECT_EQ(canvas.Count(RECT{3, 3, 57, 4}, RGB(50, 50, 50)) > 10, focus); // dotted, 3 pixels in
 
-        SetLook(combo.m_hWnd, hover, focus);
         canvas.Fill(RGB(1, 2, 3));
         combo.DrawCombox(canvas.dc(), RECT{0, 0, 60, 20});
         EXPECT_EQ(canvas.Pixel(0, 0), hover ? kHoverFrame : kBorder);
@@ -98,10 +95,9 @@ TEST_F(FlatControls, ButtonReportsEachPressEvenOneThatDestroysIt) {
     };
     Mouse(parent, POINT{40, 20}, {WM_LBUTTONDOWN});
     SendMessageW(hButton, WM_LBUTTONUP, 0, MAKELPARAM(190, 10)); // released elsewhere: nothing
-    SendMessageW(hButton, WM_KEYDOWN, 'A', 0);                   // any key: posted, and no click
-    PumpMessages();
-    for (const WPARAM vk : {VK_SPACE, VK_RETURN}) { // a click, and posted as any key is
-        SendMessageW(hButton, WM_KEYDOWN, vk, 0);
+    // Any key is posted, and no click; Space and Enter are a click too.
+    for (const int vk : {int('A'), VK_SPACE, VK_RETURN}) {
+        SendMessageW(hButton, WM_KEYDOWN, WPARAM(vk), 0);
         PumpMessages();
     }
     ClickAt(parent, POINT{40, 20});
