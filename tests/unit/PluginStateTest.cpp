@@ -2,15 +2,35 @@
 // number, the shared state across threads and the record container. Each suite runs in a
 // process of its own.
 #include "plugin/Exports.h"
+#include "fundsbar/KestrovaWnd.h"
 #include "base/FundsMessages.h"
 #include "base/PluginState.h"
 #include "toolkit/SharedDrawing.h"
 #include "support/PluginHarness.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
 #include <utility>
+
+namespace {
+
+// While it is set, freed funds bars are kept with every word of them this window's handle: a bar
+// used after it went acts on that window instead of on memory that tells nothing.
+HWND g_hFreedBarMark = nullptr;
+
+} // namespace
+
+// Deletes that give no size go to the library's own operator as they are.
+#pragma GCC diagnostic ignored "-Wsized-deallocation"
+void operator delete(void* block, std::size_t size) noexcept {
+    if (g_hFreedBarMark && size == sizeof(TKestrovaWnd)) {
+        std::fill_n(static_cast<HWND*>(block), size / sizeof(HWND), g_hFreedBarMark);
+        return;
+    }
+    ::operator delete(block);
+}
 
 TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachEveryBar) {
     const bool calibri = testing_support::CalibriExpected(); // and so the prefix has a face of that name
@@ -66,7 +86,13 @@ TEST(PluginStateLifetime, FontsFollowTheLanguageAndAnnouncedAccountNumbersReachE
                   userNo ? testing_support::OnceToEach(bars, FBM_USERNOUPDATE, 0)
                          : testing_support::Posted{});
     }
+    // A host that docks one bar in another's pane: the inner bar goes with the outer one's window.
+    SetWindowLongPtrW(bars[1], GWL_STYLE, WS_CHILD);
+    SetParent(bars[1], bars[0]);
+    g_hFreedBarMark = CreateWindowW(L"STATIC", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     OnPluginFree();
+    EXPECT_TRUE(IsWindow(g_hFreedBarMark));
+    DestroyWindow(std::exchange(g_hFreedBarMark, nullptr));
 }
 
 namespace {
