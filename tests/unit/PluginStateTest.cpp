@@ -22,7 +22,7 @@ HWND g_hFreedBarMark = nullptr;
 
 } // namespace
 
-// Deletes that give no size go to the library's own operator as they are.
+// Deletes that give no size go to the runtime's own operator as they are.
 #pragma GCC diagnostic ignored "-Wsized-deallocation"
 void operator delete(void* block, std::size_t size) noexcept {
     if (g_hFreedBarMark && size == sizeof(TKestrovaWnd)) {
