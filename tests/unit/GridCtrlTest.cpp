@@ -195,18 +195,17 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     }
     grid->SelectRow(4); // the selection leaves the row it was on
     EXPECT_EQ(Paint().Pixel(100, rowY(2)), RGB(243, 243, 243));
-    // Cells of fonts of their own among the grid's: each in its font, the next "Yes" in the grid's.
-    for (const auto& [row, height] : {std::pair{5, -18}, {6, -9}}) {
-        GridItem item = {row, 1, L"Wj", 0, 0, GIF_TEXT | GIF_FONT, 0, {}, 0, 0, 0};
-        item.lfFont = {height, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"};
+    // "Yes" in fonts of its own, 18 and 9 pixels high, among cells of the grid's font; the "No"
+    // after the first in the grid's font again.
+    for (const auto& [row, height] : {std::pair{5, -18}, {7, -9}}) {
+        GridItem item = {row, 2, {}, 0, 0, GIF_FONT, 0, {}, 0, 0, 0};
+        item.lfFont.lfHeight = height;
         grid->SetItem(&item);
     }
-    const auto ink = [&](int row, int left, int right) {
-        return canvas.CountOther({left, row * 22 + 2, right, row * 22 + 23}, RGB(243, 243, 243));
-    };
+    const auto ink = [&](int r) { return canvas.CountOther({202, r * 22 + 2, 276, r * 22 + 23}, 0xF3F3F3); };
     Paint();
-    EXPECT_GT(ink(5, 42, 201), 2 * ink(6, 42, 201));
-    EXPECT_EQ(ink(5, 202, 276), ink(1, 202, 276));
+    EXPECT_GT(ink(5), 2 * ink(7));
+    EXPECT_EQ(ink(6), ink(2));
 
     const struct {
         UINT uMsg;
