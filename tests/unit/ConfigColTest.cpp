@@ -22,21 +22,16 @@ namespace {
 constexpr POINT kCombo = {340, 75}, kShowAll = {340, 115}, kHideAll = {340, 145}, kMoveUp = {340, 235},
                 kMoveDown = {340, 265}, kOK = {340, 450}, kCancel = {340, 480}, kClose = {370, 15};
 
-// The windows of this thread whose messages go to the plug-in's window procedure.
+// The windows whose messages go to the plug-in's window procedure, top-level or inside others.
 BOOL CALLBACK CollectOurs(HWND hWnd, LPARAM found) {
     if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TIxFrm::StaticWndProc)) {
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(hWnd);
     }
     return TRUE;
 }
-BOOL CALLBACK CollectOursWithin(HWND hWnd, LPARAM found) {
-    CollectOurs(hWnd, found);
-    EnumChildWindows(hWnd, &CollectOurs, found);
-    return TRUE;
-}
 std::vector<HWND> OurWindows() {
     std::vector<HWND> found;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectOursWithin, reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(GetDesktopWindow(), &CollectOurs, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -344,8 +339,7 @@ TEST_F(ConfigDialog, OkSavesTheWorkingListCancelSavesTheBarsAndTheLayoutReadsBac
     TearDown(); // the plug-in freed and loaded again
     SetUp();
     EXPECT_EQ(Describe(bar->Settings()), expected);
-    EXPECT_TRUE(bar->Settings()[5].bIgnored);
-    EXPECT_TRUE(bar->Settings()[30].bIgnored);
+    EXPECT_TRUE(bar->Settings()[5].bIgnored && bar->Settings()[30].bIgnored);
 }
 
 // The host may close a bar while its dialog runs: from a message the dialog's loop delivers, or
