@@ -177,8 +177,7 @@ TEST_F(GridCtrl, ItemsLandInTheirScreenRowBandsOpenAtTheTopAndLeftBordersHotOneP
 TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     SCROLLINFO si = {sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
-    EXPECT_EQ(si.nMax, 39);
-    EXPECT_EQ(si.nPage, 18u);
+    EXPECT_EQ(std::make_pair(si.nMax, si.nPage), std::make_pair(39, 18u));
     // A missing cell ends its row; the header is never painted selected.
     grid->SetCell(3, 1, nullptr);
     const auto rowY = [](int screenRow) { return 1 + screenRow * 22 + 11; };
