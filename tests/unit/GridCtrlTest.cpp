@@ -177,8 +177,7 @@ TEST_F(GridCtrl, ItemsLandInTheirScreenRowBandsOpenAtTheTopAndLeftBordersHotOneP
 TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     SCROLLINFO si = {sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(grid->m_hWnd, SB_VERT, &si);
-    EXPECT_EQ(si.nMax, 39);
-    EXPECT_EQ(si.nPage, 18u);
+    EXPECT_EQ(std::make_pair(si.nMax, si.nPage), std::make_pair(39, 18u));
     // A missing cell ends its row; the header is never painted selected.
     grid->SetCell(3, 1, nullptr);
     const auto rowY = [](int screenRow) { return 1 + screenRow * 22 + 11; };
@@ -195,6 +194,17 @@ TEST_F(GridCtrl, ScrollRangesStepsAndTheirNoticesAndWhatThePaintShows) {
     }
     grid->SelectRow(4); // the selection leaves the row it was on
     EXPECT_EQ(Paint().Pixel(100, rowY(2)), RGB(243, 243, 243));
+    // "Yes" in fonts of its own, 18 and 9 pixels high, among cells of the grid's font; the "No"
+    // after the first in the grid's font again.
+    for (const auto& [row, height] : {std::pair{5, -18}, {7, -9}}) {
+        GridItem item = {row, 2, {}, 0, 0, GIF_FONT, 0, {}, 0, 0, 0};
+        item.lfFont.lfHeight = height;
+        grid->SetItem(&item);
+    }
+    const auto ink = [&](int r) { return canvas.CountOther({202, r * 22 + 2, 276, r * 22 + 23}, 0xF3F3F3); };
+    Paint();
+    EXPECT_GT(ink(5), 2 * ink(7));
+    EXPECT_EQ(ink(6), ink(2));
 
     const struct {
         UINT uMsg;

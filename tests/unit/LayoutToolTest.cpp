@@ -57,21 +57,14 @@ TEST_F(LayoutTool, AWrittenLayoutIsWhatANewBarShowsAndCheckLists) {
         RunTool(L"write " + file + L" --show \" net pnl ,币种,風險率,8,Account No.\" --colour Risk%,0");
     ASSERT_EQ(wrote.exitCode, 0u) << wrote.output;
     std::vector<ColumnSetting> expected;
-    for (const int id : {0, 19, 1, 26, 8}) {
-        expected.push_back({true, id, id == 0 || id == 26, false, 0});
-    }
-    for (int id = 2; id < 36; ++id) {
-        if (id != 19 && id != 26 && id != 8) {
-            expected.push_back({false, id, false, false, 0});
-        }
+    for (const int id : {0,  19, 1,  26, 8,  2,  3,  4,  5,  6,  7,  9,  10, 11, 12, 13, 14, 15,
+                         16, 17, 18, 20, 21, 22, 23, 24, 25, 27, 28, 29, 30, 31, 32, 33, 34, 35}) {
+        expected.push_back({expected.size() < 5, id, id == 0 || id == 26, false, 0});
     }
     const TKestrovaWnd* bar = OpenBar();
     ASSERT_TRUE(bar);
     EXPECT_EQ(LayoutIni(bar->Settings()), LayoutIni(expected));
-    const std::string written = testing_support::FileBytes(layout);
-    EXPECT_PRED2(Holds, written, "; notes");
-    EXPECT_PRED2(Holds, written, "keep=1");
-    EXPECT_PRED2(Holds, written, "36=1|1|1");
+    EXPECT_EQ(testing_support::FileBytes(layout).rfind(before, 0), 0u); // the new keys follow key 36
     const ToolRun checked = RunTool(L"check " + file);
     EXPECT_EQ(checked.exitCode, 0u) << checked.output;
     EXPECT_PRED2(Holds, checked.output, "a usable layout of 36 columns");
@@ -86,8 +79,7 @@ TEST_F(LayoutTool, AnUnknownOrRepeatedNameOrNoShowWritesNothingAndAMisspeltNameG
         EXPECT_EQ(testing_support::FileBytes(layout), before) << bad;
     }
     const ToolRun misspelt = RunTool(L"write " + file + L" --show \"Net PnL,Acount No\"");
-    EXPECT_PRED2(Holds, misspelt.output, "\"Acount No\"");
-    EXPECT_PRED2(Holds, misspelt.output, "\"Account No.\" (id 0)");
+    EXPECT_PRED2(Holds, misspelt.output, "\"Acount No\"; the closest is \"Account No.\" (id 0)");
 }
 
 TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
@@ -105,8 +97,7 @@ TEST_F(LayoutTool, CheckGivesEveryReasonTheStoreFinds) {
     const ToolRun ignore =
         RunTool(L"check \"" + testing_support::ExeDir() + L"config\\Kestrova.Ignore.pub\"");
     EXPECT_EQ(ignore.exitCode, 1u);
-    EXPECT_PRED2(Holds, ignore.output, "ids read: 3, 40, 5");
-    EXPECT_PRED2(Holds, ignore.output, "piece 3 \"40\" names no column");
+    EXPECT_PRED2(Holds, ignore.output, "ids read: 3, 40, 5\n  piece 3 \"40\" names no column");
 }
 
 TEST_F(LayoutTool, ExitsWithOneForAMissingFileZeroForHelpAndTwoWithoutACommand) {
