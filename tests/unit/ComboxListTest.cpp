@@ -41,9 +41,7 @@ protected:
         SetWindowPos(bar->m_hWnd, nullptr, 0, 250, 900, 50, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
         combo.Create(terminal);
         SetWindowPos(combo.m_hWnd, nullptr, 910, 265, 80, 20, SWP_NOZORDER);
-        std::vector<ComboItem> rows(2, ComboItem{L"Yes", {}, 0, 0, true});
-        lstrcpynW(rows[1].name, L"No, not even once", 40);
-        combo.SetItems(rows);
+        combo.SetItems({ComboItem{L"Yes", {}, 0, 0, true}, ComboItem{L"No, not even once", {}, 0, 0, true}});
         SetForegroundWindow(terminal);
         SetFocus(terminal);
         testing_support::PumpMessages();
@@ -133,10 +131,8 @@ TEST_F(DropDown, AChoicesReleaseLandsNowhereAndAListClosesWhenItsWindowMovesHide
     testing_support::RecordingWindow::log.clear(); // what the terminal is told from here on
     ClickAt(firstRow);
     EXPECT_STREQ(combo.GetText(), L"Yes");
-    EXPECT_EQ(WindowFromPoint(firstRow), terminal);
     EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), 0);
-    ClickAt(firstRow); // the next click is the terminal's, whole
-    EXPECT_EQ(testing_support::RecordingWindow::Count(terminal, WM_LBUTTONUP), 1);
+    ClickAt(firstRow); // the next click is the terminal's, whole (counted below with the last)
     // A choice whose release never comes (the button went up over another application): the
     // next click is whole all the same.
     ClickAt(OnScreen(combo.m_hWnd, {40, 10}));
@@ -201,12 +197,15 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
         list.SetItems(rows);
         list.DropDown(terminal, RECT{20, 20, 220, 50}, 200, 100);
     };
-    // The last row comes into view at the end of the range, and a click there chooses it.
+    // The last row comes into view at the end of the range, by the arrow key (from no lit row it
+    // lights the first) or by pages, and a click there chooses it.
     for (const int count : {12, 30}) {
         open(count);
-        for (int i = 0; i < 10; ++i) {
-            SendMessageW(list.m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+        for (int i = 0; i < 12; ++i) { // a key for each of 12 rows; more than enough pages
+            count == 12 ? PostMessageW(terminal, WM_KEYDOWN, VK_DOWN, 0)
+                        : SendMessageW(list.m_hWnd, WM_VSCROLL, SB_PAGEDOWN, 0);
         }
+        testing_support::PumpMessages();
         EXPECT_EQ(list.FirstVisibleRow(), count - page) << count;
         ClickAt(OnScreen(list.m_hWnd, POINT{30, (page - 1) * row + row / 2}));
         EXPECT_EQ(chosen(), count - 1);
@@ -236,6 +235,9 @@ TEST_F(DropDown, EveryRowIsReachableTheRangeFollowsTheRowsAndTheThumbScrolls) {
     testing_support::SendMouse(MOUSEEVENTF_LEFTUP);
     const testing_support::QuitAfter bound(5000);
     testing_support::PumpMessages();
-    EXPECT_GT(list.FirstVisibleRow(), 5);
+    const int dragged = list.FirstVisibleRow();
+    EXPECT_GT(dragged, 5);
+    SendMessageW(list.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0); // a notch up: two rows
+    EXPECT_EQ(list.FirstVisibleRow(), dragged - 2);
     EXPECT_TRUE(IsWindowVisible(list.m_hWnd));
 }

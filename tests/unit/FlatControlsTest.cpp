@@ -23,6 +23,12 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS*) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// What tools read of a control's state.
+LONG State(TAccessibleContent& control) {
+    AccElement element;
+    return control.AccDescribe(TAccessibleContent::kWindowElement, element) ? element.nState : -1;
+}
+
 } // namespace
 
 TEST_F(FlatControls, ButtonAndComboPaintEachLookAndTheComboPassesOnEveryRowItsListReports) {
@@ -40,6 +46,10 @@ TEST_F(FlatControls, ButtonAndComboPaintEachLookAndTheComboPassesOnEveryRowItsLi
             SendMessageW(hWnd, hover ? WM_MOUSEMOVE : WM_MOUSELEAVE, 0, 0);
             SendMessageW(hWnd, focus ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
         }
+        // Tools read the same look.
+        const LONG hot = hover ? STATE_SYSTEM_HOTTRACKED : 0;
+        EXPECT_EQ(State(button), STATE_SYSTEM_FOCUSABLE | hot | (focus ? STATE_SYSTEM_FOCUSED : 0));
+        EXPECT_EQ(State(combo) & STATE_SYSTEM_HOTTRACKED, hot);
         canvas.Fill(RGB(1, 2, 3));
         button.DrawButton(canvas.dc(), RECT{0, 0, 60, 20});
         EXPECT_EQ(canvas.Count(RECT{0, 0, 60, 20}, hover ? kHoverFrame : kBorder), 2 * 60 + 2 * 18);
@@ -57,14 +67,11 @@ TEST_F(FlatControls, ButtonAndComboPaintEachLookAndTheComboPassesOnEveryRowItsLi
         EXPECT_EQ(canvas.Count(RECT{3, 3, 43, 4}, RGB(50, 50, 50)) > 10, focus); // left of the triangle
     }
     // The combo passes on every row its list reports, and shows those it has.
-    std::vector<ComboItem> rows(2);
-    lstrcpynW(rows[1].name, L"No", 40);
-    combo.SetItems(rows);
+    combo.SetItems({ComboItem{}, ComboItem{L"No", {}, 0, 0, false}});
     combo.SetCurSel(2); // beyond the rows: nothing
     EXPECT_STREQ(combo.GetText(), L"");
-    for (const LPARAM row : {1, 5}) { // as the list reports a pick
-        SendMessageW(combo.m_hWnd, TCM_SELCHANGED, 0, row);
-    }
+    SendMessageW(combo.m_hWnd, TCM_SELCHANGED, 0, 1); // as the list reports a pick
+    SendMessageW(combo.m_hWnd, TCM_SELCHANGED, 0, 5);
     EXPECT_STREQ(combo.GetText(), L"No");
     PumpMessages();
     EXPECT_EQ(RecordingWindow::Count(parent, TCM_SELCHANGED), 2); // the row beyond them too
