@@ -133,6 +133,10 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
         hGrid = dialog.Grid()->m_hWnd;
         hCombo = FindWindowExW(hDialog, nullptr, L"TCombox", nullptr);
         ClickAt(hGrid, POINT{120, 22 * 3 + 11}); // the third row selected
+        UpdateWindow(hDialog);
+        Canvas caption(TConfigCol::kWidth, 30); // the close cross 20 to 9 pixels from the right, unlit
+        CaptureWindow(hDialog, caption);
+        EXPECT_GT(caption.Count({365, 9, 376, 21}, RGB(150, 150, 150)), 15);
         events.emplace();
         AsTool([&] {
             const AccNode root = FromWindow(hDialog);
