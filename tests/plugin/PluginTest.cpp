@@ -126,10 +126,6 @@ TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndThePlugInLoad
     EXPECT_GT(Separators(bar), 0);
     constexpr POINT kHideAll = {340, 145};
     const auto open = [&] { DoubleClickAt(bar, POINT{300, 25}); };
-    const auto modalCalls = [&] {
-        return std::make_pair(plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalBegin).size(),
-                              plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalEnd).size());
-    };
 
     EXPECT_TRUE(RunModal({[&](HWND hDialog) {
                              ClickAt(hDialog, kHideAll);
@@ -164,7 +160,8 @@ TEST(PluginShutdown, AQuitOrAFreeWhileTheDialogRunsEndsItUnsavedAndThePlugInLoad
     shutdown.join();
     RecordingWindow::onMessage = nullptr;
     EXPECT_FALSE(plugin.started || IsWindow(bar));
-    EXPECT_EQ(modalCalls(), std::make_pair(std::size_t(2), std::size_t(2)));
+    EXPECT_EQ(plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalBegin).size(), 2u);
+    EXPECT_EQ(plugin.host.Calls(host::Iface::MainFrame, host::slot::OnModalEnd).size(), 2u);
     EXPECT_TRUE(config.LayoutLines().empty());
 
     // The frame may go after the library: nothing of the old load may route into it, and a window

@@ -22,16 +22,21 @@ RECT ScreenRect(HWND hWnd, RECT rc) {
     return rc;
 }
 
+// What a call that finds an element answers, and the element's place: -1 for an object or none.
+std::pair<HRESULT, LONG> Found(HRESULT hr, const VARIANT& v) {
+    return {hr, v.vt == VT_I4 ? v.lVal : -1};
+}
+
 } // namespace
 
 TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
+    AccEventLog events; // a bar's first paint raises none
     TKestrovaWnd* bar = OpenBar();
     ASSERT_NE(bar, nullptr);
     const HWND hBar = bar->m_hWnd, hList = bar->CurrencyList()->m_hWnd;
     const RECT account = ScreenRect(hBar, bar->AccountCell()),
                currency = ScreenRect(hBar, bar->CurrencyCell());
     const int nRowHeight = bar->CurrencyList()->RowHeight();
-    AccEventLog events;
     // Tools that listen hear of a figure the bar draws anew, before any has read the bar.
     host::RecordStore::SetDouble(base1, host::Funds::NetPnl, 11.0);
     RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -39,9 +44,7 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hBar, OBJID_CLIENT, 6}), 1);
     AsTool([&] {
         const AccNode root = FromWindow(hBar);
-        const AccRead self = Read(root);
-        EXPECT_EQ(self.name, L"Funds Bar 1001");
-        EXPECT_EQ(self.role, ROLE_SYSTEM_GROUPING);
+        EXPECT_EQ(Summary({root}), (NamesValuesRoles{{L"Funds Bar 1001", L"", ROLE_SYSTEM_GROUPING}}));
         const std::vector<AccNode> cells = Children(root);
         const LONG combo = ROLE_SYSTEM_COMBOBOX, cell = ROLE_SYSTEM_CELL;
         EXPECT_EQ(Summary(cells), (NamesValuesRoles{{L"Account No.", L"1001", combo},
@@ -60,14 +63,16 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
         EXPECT_EQ(Read(cells[2]).rc.left, currency.right);
         EXPECT_EQ(Read(cells[1]).action, L"Open");
         EXPECT_EQ(DoDefault(cells[2]), DISP_E_MEMBERNOTFOUND);
-        // A point finds its cell, a step its neighbour; above the bar is the system's object for
-        // its window.
-        VARIANT found = {};
-        EXPECT_EQ(root.acc->accHitTest(currency.left + 1, currency.bottom - 1, &found), S_OK);
-        EXPECT_EQ(found.vt == VT_I4 ? found.lVal : -1, 2);
-        EXPECT_EQ(root.acc->accHitTest(currency.left + 1, currency.bottom, &found), S_FALSE);
-        EXPECT_EQ(root.acc->accNavigate(NAVDIR_NEXT, ChildId(2), &found), S_OK);
-        EXPECT_EQ(found.vt == VT_I4 ? found.lVal : -1, 3);
+        // A point finds its cell, or right of the cells the bar itself; a step a neighbour or the
+        // last; above the bar is the system's object for its window.
+        VARIANT v = {};
+        const LONG x = currency.left + 1, beside = Read(cells[9]).rc.right;
+        EXPECT_EQ(Found(root.acc->accHitTest(x, currency.bottom - 1, &v), v), std::pair(S_OK, 2L));
+        EXPECT_EQ(Found(root.acc->accHitTest(x, currency.bottom, &v), v), std::pair(S_FALSE, -1L));
+        EXPECT_EQ(Found(root.acc->accHitTest(beside, currency.top, &v), v), std::pair(S_OK, 0L)); // itself
+        EXPECT_EQ(Found(root.acc->accNavigate(NAVDIR_NEXT, ChildId(2), &v), v), std::pair(S_OK, 3L));
+        EXPECT_EQ(Found(root.acc->accNavigate(NAVDIR_PREVIOUS, ChildId(2), &v), v), std::pair(S_OK, 1L));
+        EXPECT_EQ(Found(root.acc->accNavigate(NAVDIR_LASTCHILD, ChildId(0), &v), v), std::pair(S_OK, 10L));
         IDispatch* parent = nullptr;
         EXPECT_EQ(root.acc->get_accParent(&parent), S_OK);
         HWND hParentWindow = nullptr;
@@ -111,6 +116,7 @@ TEST_F(AccessibleBar, ReadsAsItsCellsAndItsListsChooseAsClicksDo) {
         EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hBar, OBJID_CLIENT, changed}), 1) << changed;
     }
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_VALUECHANGE, hBar, OBJID_CLIENT, 1}), 0);
+    EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_REORDER, hBar, OBJID_CLIENT, CHILDID_SELF}), 0);
 }
 
 TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultActions) {
@@ -127,11 +133,14 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
         hGrid = dialog.Grid()->m_hWnd;
         hCombo = FindWindowExW(hDialog, nullptr, L"TCombox", nullptr);
         ClickAt(hGrid, POINT{120, 22 * 3 + 11}); // the third row selected
+        UpdateWindow(hDialog);
+        Canvas caption(TConfigCol::kWidth, 30); // the close cross 20 to 9 pixels from the right, unlit
+        CaptureWindow(hDialog, caption);
+        EXPECT_GT(caption.Count({365, 9, 376, 21}, RGB(150, 150, 150)), 15);
         events.emplace();
         AsTool([&] {
             const AccNode root = FromWindow(hDialog);
-            EXPECT_EQ(Read(root).name, L"Config Column");
-            EXPECT_EQ(Read(root).role, ROLE_SYSTEM_DIALOG);
+            EXPECT_EQ(Summary({root}), (NamesValuesRoles{{L"Config Column", L"", ROLE_SYSTEM_DIALOG}}));
             const std::vector<AccNode> controls = Children(root);
             const LONG button = ROLE_SYSTEM_PUSHBUTTON;
             EXPECT_EQ(Summary(controls), (NamesValuesRoles{{L"", L"", ROLE_SYSTEM_TABLE},
@@ -152,9 +161,11 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
                                                         {L"Title", L"Currency", cell},
                                                         {L"Show Color", L"No", cell}}));
             EXPECT_TRUE(Read(first[0]).state & STATE_SYSTEM_CHECKED);
-            EXPECT_TRUE(Read(rows[3]).state & STATE_SYSTEM_SELECTED);
-            EXPECT_FALSE(Read(rows[1]).state & STATE_SYSTEM_SELECTED);
+            // The table has the focus the click gave it, on none of its rows; its first selected
+            // row is the third.
+            EXPECT_TRUE(Read(controls[0]).state & STATE_SYSTEM_FOCUSED);
             VARIANT selected = {};
+            EXPECT_EQ(Found(controls[0].acc->get_accFocus(&selected), selected), std::pair(S_OK, 0L));
             EXPECT_EQ(controls[0].acc->get_accSelection(&selected), S_OK);
             EXPECT_EQ(
                 Read(AccNode{Hold(Query(selected.vt == VT_DISPATCH ? selected.pdispVal : nullptr))}).rc.top,
@@ -162,6 +173,8 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
             IDispatch* parent = nullptr;
             EXPECT_EQ(controls[0].acc->get_accParent(&parent), S_OK);
             EXPECT_EQ(Read(AccNode{Hold(Query(parent))}).name, L"Config Column");
+            EXPECT_EQ(rows[3].acc->get_accParent(&parent), S_OK);
+            EXPECT_EQ(Read(AccNode{Hold(Query(parent))}).role, ROLE_SYSTEM_TABLE);
 
             EXPECT_EQ(DoDefault(controls[3]), S_OK); // Hide All
             EXPECT_TRUE(Eventually([&] { return !(Read(first[0]).state & STATE_SYSTEM_CHECKED); }));
@@ -200,13 +213,11 @@ TEST_F(AccessibleBar, TheColumnDialogReadsAsItsControlsAndTablePressedByDefaultA
         });
     };
     ASSERT_TRUE(RunModal({step}, [&] { DoubleClickAt(hBar, POINT{300, 25}); }));
-    std::vector<int> shown;
+    std::wstring shown;
     for (const ColumnSetting& setting : bar->Settings()) {
-        if (setting.bShow) {
-            shown.push_back(setting.nColId);
-        }
+        shown += setting.bShow ? std::to_wstring(setting.nColId) + L" " : L"";
     }
-    EXPECT_EQ(shown, (std::vector<int>{0, 2}));
+    EXPECT_EQ(shown, L"0 2 ");
     UpdateWindow(hBar); // the cells the dialog changed, drawn: tools must read them again
     AccEventLog::Settle();
     EXPECT_EQ(AccEventLog::Count({EVENT_OBJECT_REORDER, hBar, OBJID_CLIENT, CHILDID_SELF}), 1);

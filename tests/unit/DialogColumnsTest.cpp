@@ -43,8 +43,7 @@ std::string Described(const DialogColumns& parts) {
 TEST(DialogColumns, SplitSetsAccountAsideOrTakesTheDefaultAndKeepsIgnoredWithTheirPlacesAfterIt) {
     std::vector<ColumnSetting> columns = Columns({1, 2, 0, -7, 3, -5, -6, 4});
     columns[2].nWidth = 55; // "Account No." with a width of its own
-    ColumnSetting fallback = Columns({0})[0];
-    fallback.nWidth = 12;
+    const ColumnSetting fallback = {true, 0, false, false, 12};
     // Places count the columns after "Account No.", wherever it stood.
     EXPECT_EQ(Described(SplitForDialog(columns, fallback)),
               "account 0 width 55; offered 1 2 3 4; ignored 7@2 5@4 6@5");

@@ -141,18 +141,14 @@ TEST_F(GridCell, CheckBoxSitsOnThePlainGroundAndShowsTheTickOnceClicked) {
         int width, height, top;
         bool ticked;
     } looks[] = {{90, 25, 5, false}, {90, 25, 5, true}, {60, 14, 0, true}, {60, 13, -1, true}};
-    for (const auto& look : looks) {
-        SCOPED_TRACE(::testing::Message() << "height " << look.height << ", ticked " << look.ticked);
+    for (const auto& [w, h, top, ticked] : looks) {
+        SCOPED_TRACE(::testing::Message() << "height " << h << ", ticked " << ticked);
         TGridCellCheckbox box;
-        const RECT rc = {L, T, L + look.width, T + look.height};
-        if (look.ticked) {
-            ASSERT_TRUE(box.OnClick(POINT{L + 12, T + look.top + 7}, rc));
+        if (ticked) {
+            ASSERT_TRUE(box.OnClick(POINT{L + 12, T + top + 7}, RECT{L, T, L + w, T + h}));
         }
         ExpectDrawn(box, kRight, 4, 0,
-                    Picture(look.width, look.height, look.ticked)
-                        .Plain()
-                        .Text({0, 0, look.width - 4, look.height}, kRight)
-                        .Box(look.top, look.ticked));
+                    Picture(w, h, ticked).Plain().Text({0, 0, w - 4, h}, kRight).Box(top, ticked));
     }
 }
 
